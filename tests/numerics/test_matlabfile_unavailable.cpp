@@ -1,0 +1,161 @@
+#include "numerics/matlabfile.h"
+#include "numerics/matrixfile.h"
+#include "numerics/matrixmemory.h"
+#include "test_matlabfile_support.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <functional>
+
+// Runs as its own process: which MAT-file library is loaded is decided once per
+// process, and these tests make the loading fail on purpose.
+
+namespace {
+
+const QByteArray matFile = QByteArrayLiteral(RELAXON_TEST_DATA "/matlab/struct_then_matrix.mat");
+
+using Operation = std::function<bool(const char *fileName)>; // true: it succeeded
+
+bool readsMatrix(const char *fileName)
+{
+    int32 rows = 9, cols = 9;
+    char foundName[matlabNameCapacity] = "stale";
+    double **m = readMatlabMatrix(fileName, &rows, &cols, nullptr, -1, -1, -1, -1, -1, -1, 0,
+                                  foundName);
+    if (m)
+        free_dmatrix(m, 1, rows, 1);
+    return m || rows != 0 || cols != 0 || foundName[0] != '\0';
+}
+
+bool writesMatrix(const char *fileName)
+{
+    double **m = dmatrix(1, 1, 1, 1);
+    const int written = writeMatlabMatrix(fileName, m, 1, 1, nullptr);
+    free_dmatrix(m, 1, 1, 1);
+    return written != 0;
+}
+
+bool writesGeometry(const char *fileName)
+{
+    const double nodes[3] = {1, 2, 3};
+    const int32 cells[4] = {0, 0, 0, 0};
+    return writeMatlabGeometry(fileName, nodes, 1, cells, 1, nullptr, 1) != 0;
+}
+
+bool readsGeometry(const char *fileName)
+{
+    int32 nNodes = 9, nFaces = 9;
+    double *nodes = nullptr;
+    int32 *faces = nullptr;
+    char name[8] = "stale";
+    const int found = readMatlabGeometry(fileName, &nNodes, &nFaces, &nodes, &faces, name);
+    std::free(nodes);
+    std::free(faces);
+    return found || nNodes || nFaces || nodes || faces || name[0];
+}
+
+bool getsMatrix(const char *fileName)
+{
+    int32 rows = 0, cols = 0;
+    double **m = getmatrix_part(fileName, &rows, &cols, -1, -1, -1, -1, -1, -1, 0);
+    if (m)
+        free_dmatrix(m, 1, rows, 1);
+    return m != nullptr;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Operation)
+
+class TestMatlabUnavailable : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir scratch;
+
+    void expectUnavailable(const Operation &operation, const QByteArray &fileName)
+    {
+        StdoutCapture capture;
+        const bool succeeded = operation(fileName.constData());
+        const std::string printed = capture.finish();
+        QVERIFY(!succeeded);
+        QCOMPARE(printed, unavailableMessage(fileName.toStdString()));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(scratch.isValid());
+        qputenv("RELAXON_MATIO_LIBRARY", "/nonexistent/libmatio-missing.so.11");
+    }
+
+    void everyOperationPrintsTheMessageAndFails_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QByteArray>("fileName");
+        const QByteArray newFile = QFile::encodeName(scratch.filePath(QStringLiteral("new.mat")));
+        QTest::newRow("loadMatlabLibraries")
+            << Operation([](const char *f) { return loadMatlabLibraries(f) != 0; }) << matFile;
+        QTest::newRow("readMatlabMatrix") << Operation(readsMatrix) << matFile;
+        QTest::newRow("writeMatlabMatrix") << Operation(writesMatrix) << newFile;
+        QTest::newRow("writeMatlabGeometry") << Operation(writesGeometry) << newFile;
+        QTest::newRow("readMatlabGeometry") << Operation(readsGeometry) << matFile;
+        QTest::newRow("getmatrix of a MAT-file") << Operation(getsMatrix) << matFile;
+    }
+
+    void everyOperationPrintsTheMessageAndFails()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QByteArray, fileName);
+        expectUnavailable(operation, fileName);
+        QVERIFY(!QFile::exists(scratch.filePath(QStringLiteral("new.mat"))));
+    }
+
+    void otherMatrixFilesStillRead()
+    {
+        const QString path = scratch.filePath(QStringLiteral("plain.txt"));
+        QFile text(path);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("2 2\n1 2\n3 4\n");
+        text.close();
+        int32 rows = 0, cols = 0;
+        StdoutCapture capture;
+        double **m = getmatrix_part(QFile::encodeName(path).constData(), &rows, &cols,
+                                    -1, -1, -1, -1, -1, -1, 0);
+        const std::string printed = capture.finish();
+        QVERIFY(m);
+        QCOMPARE(printed, std::string());
+        QCOMPARE(m[2][1], 3.0);
+        free_dmatrix(m, 1, rows, 1);
+    }
+
+    void libraryWithoutTheMatioFunctionsCountsAsUnavailable()
+    {
+        // The C library loads fine but has none of the functions we call.
+        qputenv("RELAXON_MATIO_LIBRARY", "libc.so.6");
+        expectUnavailable([](const char *f) { return loadMatlabLibraries(f) != 0; }, matFile);
+    }
+
+    void failedLoadIsRetriedOnTheNextCall()
+    {
+        qunsetenv("RELAXON_MATIO_LIBRARY");
+        void *probe = dlopen("libmatio.so.11", RTLD_NOW | RTLD_LOCAL);
+        if (!probe)
+            QSKIP("the matio library is not installed");
+        dlclose(probe);
+        StdoutCapture capture;
+        const bool read = readsMatrix(matFile.constData());
+        const std::string printed = capture.finish();
+        QVERIFY(read);
+        QCOMPARE(printed, std::string());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMatlabUnavailable)
+#include "test_matlabfile_unavailable.moc"
