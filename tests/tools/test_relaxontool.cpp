@@ -1,0 +1,264 @@
+#include "tests/numerics/test_matrixfile_helpers.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+using namespace matrixfiletest;
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    bool crashed = true;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun runTool(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(RELAXON_TOOL_PATH), arguments);
+    ToolRun run;
+    if (!process.waitForFinished(-1))
+        return run;
+    run.crashed = process.exitStatus() != QProcess::NormalExit;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+// Values that need all 17 digits, and what "%.17g" makes of them.
+const double doubleValues[6] = {0.1, -2, 1e10, nan, 0.25, 1.0 / 3};
+const QByteArray doubleDump = "0.10000000000000001 -2 10000000000\nnan 0.25 0.33333333333333331\n";
+// Values a 4-byte float holds exactly.
+const double floatValues[6] = {0.5, -2, 1e10, nan, 0.25, 3};
+const QByteArray floatDump = "0.5 -2 10000000000\nnan 0.25 3\n";
+const QByteArray fmriTail = "fmri\n99\n";
+const QByteArray fmriTailDump = "--- tail\nfmri\n99\n";
+
+QByteArray floatFileData(bool bigEndian)
+{
+    QByteArray bytes;
+    for (double v : floatValues)
+        bytes += floatBytes(float(v), bigEndian);
+    return bytes;
+}
+
+} // namespace
+
+class TestRelaxonTool : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    int fileNumber = 0;
+
+    QString newPath() { return dir.filePath(QString("file%1").arg(++fileNumber)); }
+
+    // A file in the given variant holding the 2 x 3 values of its kind and the fmri tail.
+    QString writeVariant(const QString &variant)
+    {
+        const QString path = newPath();
+        const QByteArray name = path.toLocal8Bit();
+        const bool big = machineIsBigEndian();
+        double **m = dmatrix(1, 2, 1, 3);
+        for (int k = 0; k < 6; ++k)
+            m[1 + k / 3][1 + k % 3] = doubleValues[k];
+        if (variant == "binary dense double")
+            putmatrix(name, m, 2, 3, 8, fmriTail.constData(), nullptr, nullptr);
+        else if (variant == "text dense")
+            putmatrix_text(name, m, 2, 3, " %.17g", 8, fmriTail.constData(), nullptr, nullptr);
+        else if (variant == "binary dense float")
+            writeBytes(path, binaryHeader(false, !big, 2, 3, 4) + floatFileData(!big) + fmriTail);
+        else if (variant == "raw float")
+            writeBytes(path, int32Bytes(2, !big) + int32Bytes(3, !big) + floatFileData(!big)
+                                 + fmriTail);
+        free_dmatrix(m, 1, 2, 1);
+        return path;
+    }
+
+    // Row 1: -1 at column 1 and 2.5 at column 4; row 2 empty; row 3: 7 at column 2.
+    QString writeSparse(bool text)
+    {
+        const QString path = newPath();
+        int32 *counts = ivector(1, 3);
+        int32 **indices = imatrix(1, 3, 1, 2);
+        double **values = dmatrix(1, 3, 1, 2);
+        counts[1] = 2;
+        indices[1][1] = 1;
+        values[1][1] = -1;
+        indices[1][2] = 4;
+        values[1][2] = 2.5;
+        counts[3] = 1;
+        indices[3][1] = 2;
+        values[3][1] = 7;
+        const QByteArray name = path.toLocal8Bit();
+        if (text)
+            putmatrix_text(name, values, 3, 4, nullptr, 0, nullptr, counts, indices);
+        else
+            putmatrix(name, values, 3, 4, 0, nullptr, counts, indices);
+        free_dmatrix(values, 1, 3, 1);
+        free_imatrix(indices, 1, 3, 1);
+        free_ivector(counts, 1, 3);
+        return path;
+    }
+
+private slots:
+    void dumpGivesBackTheValuesWritten_data()
+    {
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("binary dense double") << "binary dense double" << doubleDump + fmriTailDump;
+        QTest::newRow("text dense") << "text dense" << doubleDump + fmriTailDump;
+        QTest::newRow("binary dense float, other byte order")
+            << "binary dense float" << floatDump + fmriTailDump;
+        QTest::newRow("raw float, other byte order") << "raw float" << floatDump + fmriTailDump;
+    }
+
+    void dumpGivesBackTheValuesWritten()
+    {
+        QFETCH(QString, variant);
+        QFETCH(QByteArray, expected);
+        const ToolRun run = runTool({"dump", writeVariant(variant)});
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, expected);
+    }
+
+    void dumpExpandsSparseFiles_data()
+    {
+        QTest::addColumn<bool>("text");
+        QTest::newRow("binary sparse") << false;
+        QTest::newRow("text sparse") << true;
+    }
+
+    void dumpExpandsSparseFiles()
+    {
+        QFETCH(bool, text);
+        const ToolRun run = runTool({"dump", writeSparse(text)});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("-1 0 0 2.5\n0 0 0 0\n0 7 0 0\n"));
+    }
+
+    void infoNamesVariantOrderSizeAndTail_data()
+    {
+        QTest::addColumn<QString>("variant");
+        QTest::addColumn<bool>("swapped");
+        QTest::newRow("binary dense double") << "binary dense double" << false;
+        QTest::newRow("text dense") << "text dense" << false;
+        QTest::newRow("binary dense float") << "binary dense float" << true;
+        QTest::newRow("raw float") << "raw float" << true;
+    }
+
+    void infoNamesVariantOrderSizeAndTail()
+    {
+        QFETCH(QString, variant);
+        QFETCH(bool, swapped);
+        const ToolRun run = runTool({"info", writeVariant(variant)});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, "variant: " + variant.toLatin1() + "\nbyte-swapped: "
+                              + (swapped ? "yes" : "no") + "\nrows: 2\ncols: 3\ntail:\nfmri\n99\n");
+    }
+
+    void infoOfSparseFile()
+    {
+        const ToolRun run = runTool({"info", writeSparse(false)});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray("variant: binary sparse\nbyte-swapped: no\nrows: 3\ncols: 4\n"));
+    }
+
+    void convertKeepsValuesAndTailThroughEveryVariant()
+    {
+        const QString raw = writeVariant("raw float");
+        const QString text = newPath();
+        const QString binary = newPath();
+        QCOMPARE(runTool({"convert", raw, text, "--to", "text"}).exitCode, 0);
+        QCOMPARE(runTool({"convert", text, binary, "--to", "binary"}).exitCode, 0);
+        QCOMPARE(runTool({"info", text}).out.left(19), QByteArray("variant: text dense"));
+        const ToolRun run = runTool({"dump", binary});
+        QCOMPARE(run.out, floatDump + fmriTailDump);
+    }
+
+    void convertKeepsSparseFilesSparse()
+    {
+        const QString text = newPath();
+        QCOMPARE(runTool({"convert", writeSparse(false), text, "--to", "text"}).exitCode, 0);
+        QVERIFY(runTool({"info", text}).out.startsWith("variant: text sparse\n"));
+        QCOMPARE(runTool({"dump", text}).out, QByteArray("-1 0 0 2.5\n0 0 0 0\n0 7 0 0\n"));
+    }
+
+    void convertReplacesTheTailWhenOneIsGiven()
+    {
+        const QString tailFile = newPath();
+        QVERIFY(writeBytes(tailFile, "MRI PD,T1,T2 DATA\nunits\nms\n"));
+        const QString out = newPath();
+        QCOMPARE(runTool({"convert", writeVariant("binary dense double"), out, "--to", "binary",
+                          "--tail", tailFile})
+                     .exitCode,
+                 0);
+        QCOMPARE(runTool({"dump", out}).out,
+                 doubleDump + "--- tail\nMRI PD,T1,T2 DATA\nunits\nms\n");
+        QVERIFY(readBytes(out).endsWith("DATA\nunits\nms\n"));
+    }
+
+    void badUsageFailsWithOneLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("no command") << QStringList();
+        QTest::newRow("unknown command") << QStringList{"frobnicate", "x"};
+        QTest::newRow("info without file") << QStringList{"info"};
+        QTest::newRow("dump with two files") << QStringList{"dump", "a", "b"};
+        QTest::newRow("convert without --to") << QStringList{"convert", "a", "b"};
+        QTest::newRow("convert to an unknown variant")
+            << QStringList{"convert", "a", "b", "--to", "xml"};
+        QTest::newRow("convert with an unknown option")
+            << QStringList{"convert", "a", "b", "--to", "text", "--fast"};
+    }
+
+    void badUsageFailsWithOneLine()
+    {
+        QFETCH(QStringList, arguments);
+        const ToolRun run = runTool(arguments);
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.err.count('\n'), 1);
+        QVERIFY(run.err.endsWith('\n'));
+        QVERIFY(run.out.isEmpty());
+    }
+
+    void unreadableFileFailsWithAClearLastLine_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("info") << "info";
+        QTest::newRow("dump") << "dump";
+        QTest::newRow("convert") << "convert";
+    }
+
+    void unreadableFileFailsWithAClearLastLine()
+    {
+        QFETCH(QString, command);
+        const QString truncated = newPath();
+        const bool big = machineIsBigEndian();
+        QVERIFY(writeBytes(truncated, binaryHeader(false, big, 100000, 100000) + doubleBytes(1, big)));
+        for (const QString &file : {truncated, dir.filePath("missing")}) {
+            QStringList arguments{command, file};
+            if (command == "convert")
+                arguments << newPath() << "--to" << "text";
+            const ToolRun run = runTool(arguments);
+            QVERIFY(!run.crashed);
+            QCOMPARE(run.exitCode, 1);
+            const QList<QByteArray> lines = run.err.trimmed().split('\n');
+            QCOMPARE(lines.last(), "relaxon-tool: cannot read " + file.toLocal8Bit());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRelaxonTool)
+#include "test_relaxontool.moc"
