@@ -1,0 +1,186 @@
+#!/usr/bin/python3
+"""Writes the six built-in cases into resources/files/.
+
+Usage: python3 tools/casegen/make_cases.py [output directory]
+
+Needs Debian's python3-numpy, python3-scipy, python3-nibabel and mricron-data
+(the Colin27 template). Every random choice comes from a fixed seed, so a
+second run writes byte-identical files.
+"""
+
+import os
+import sys
+
+# A multithreaded BLAS may split sums differently from run to run, and the
+# partial-volume fit amplifies a last-bit difference into another local
+# step; one thread keeps the files byte-identical.
+for _var in ("OPENBLAS_NUM_THREADS", "OMP_NUM_THREADS", "MKL_NUM_THREADS"):
+    os.environ[_var] = "1"
+
+import numpy as np  # noqa: E402
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import anatomy  # noqa: E402
+import fields  # noqa: E402
+import fmri  # noqa: E402
+import lesions  # noqa: E402
+import mixing  # noqa: E402
+import tensors  # noqa: E402
+import tissues  # noqa: E402
+from writer import write_case, file_maps  # noqa: E402
+
+REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+MRI_TAIL = b"MRI PD,T1,T2 DATA"
+DTI_TAIL = b"MRI PD,T1,T2,DTI DATA\n"
+FMRI_TAIL = b"fmri\n%d\n" % fmri.FRAMES
+GLIOBLASTOMA_PD_PEAK = 2761.0
+DTI_PD_PEAK = 570.0
+# Fraction of a pixel below which it counts as air: its maps stay 0.
+AIR = 0.02
+
+
+def _clear_air(fractions):
+    total = fractions.sum(axis=2)
+    fractions[total < AIR] = 0.0
+    return total >= AIR
+
+
+def _texture(pd, t1, t2, head, rng):
+    """Slight tissue heterogeneity and measurement noise, so that the
+    simulated images do not look painted."""
+    shape = pd.shape
+    pd *= 1.0 + 0.015 * fields.smooth_noise(rng, shape, 2.0) + 0.006 * rng.standard_normal(shape)
+    t1 *= 1.0 + 0.02 * fields.smooth_noise(rng, shape, 2.0) + 0.008 * rng.standard_normal(shape)
+    t2 *= 1.0 + 0.02 * fields.smooth_noise(rng, shape, 2.0) + 0.008 * rng.standard_normal(shape)
+    for m in (pd, t1, t2):
+        m[~head] = 0.0
+
+
+def _scale_pd(pd, peak):
+    pd *= peak / pd.max()
+    # Exactly the peak in float32, whatever the rounding of the product.
+    pd[np.unravel_index(np.argmax(pd), pd.shape)] = peak
+
+
+class Builder:
+    def __init__(self):
+        self.head = anatomy.Head(z_range_mm=(-2.0, 58.0))
+        self.errors = []
+
+    def tissue_maps(self, z_mm, seed, paint=None, warp=None):
+        rng = np.random.default_rng(seed)
+        centre = self.head.slice_centre(z_mm)
+        fractions, _ = self.head.sample(z_mm, warp=warp, centre=centre)
+        x_mm, y_mm = self.head.screen_to_mni(centre)
+        if paint is not None:
+            paint(fractions, x_mm, y_mm, rng)
+        head = _clear_air(fractions)
+        pd, t1, t2, err = mixing.effective_parameters(fractions)
+        self.errors.append(err)
+        _texture(pd, t1, t2, head, rng)
+        return fractions, head, pd, t1, t2, (x_mm, y_mm)
+
+    def tensor_maps(self, fractions, head, coords, z_mm):
+        ix = tissues.INDEX
+        white = fractions[..., ix["white"]] + fractions[..., ix["infarct_white"]]
+        brain = white + fractions[..., ix["grey"]] + fractions[..., ix["infarct_grey"]]
+        x_mm, y_mm = coords
+        brain_y = (brain * y_mm).sum() / brain.sum()
+        orientation = tensors.orientation_field(white, x_mm, y_mm, z_mm,
+                                                anatomy.PIXEL_MM, brain_y)
+        d = tensors.tensor_field(fractions, orientation, anatomy.PIXEL_MM)
+        d[~head] = 0.0
+        return [d[..., a, b] for a in range(3) for b in range(3)], d
+
+    def mri_case(self, name, z_mm, seed, paint=None, warp=None, dti=False, peak=None):
+        fractions, head, pd, t1, t2, coords = self.tissue_maps(z_mm, seed, paint, warp)
+        _scale_pd(pd, peak)
+        maps = [pd, t1, t2]
+        tail = MRI_TAIL
+        if dti:
+            components, _ = self.tensor_maps(fractions, head, coords, z_mm)
+            maps += components
+            tail = DTI_TAIL
+        stacked = np.vstack(file_maps(maps))
+        write_case(os.path.join(self.out, name + ".mri"), stacked, tail)
+
+    def fmri_case(self, z_mm, seed):
+        rng = np.random.default_rng(seed)
+        centre = self.head.slice_centre(z_mm)
+        fractions, _ = self.head.sample(z_mm, size=fmri.SIZE, pixel_mm=fmri.PIXEL_MM,
+                                        offsets=(-2.0, -1.0, 0.0, 1.0, 2.0),
+                                        weights=(0.1, 0.2, 0.4, 0.2, 0.1), centre=centre)
+        x_mm, y_mm = self.head.screen_to_mni(centre, size=fmri.SIZE, pixel_mm=fmri.PIXEL_MM)
+        _clear_air(fractions)
+        frames, _ = fmri.series(fractions, x_mm, y_mm, rng)
+        # File rows run along the screen's horizontal axis; frames side by side.
+        stacked = np.hstack([f.T for f in frames])
+        write_case(os.path.join(self.out, "fmri.mri"), stacked, FMRI_TAIL)
+
+    def t1_image(self, z_mm, seed):
+        rng = np.random.default_rng(seed)
+        centre = self.head.slice_centre(z_mm)
+        fractions, _ = self.head.sample(z_mm, centre=centre)
+        _clear_air(fractions)
+        # A phase-sensitive inversion recovery (TI 900 ms, TR 2000 ms, short
+        # echo) gives the strong grey-white contrast of clinical 3-D T1
+        # scans; CSF, near its null, stays dark.
+        img = np.zeros(fractions.shape[:-1])
+        for k, t in enumerate(tissues.ALL):
+            longitudinal = 1.0 - 2.0 * np.exp(-900.0 / t.t1) + np.exp(-2000.0 / t.t1)
+            img += fractions[..., k] * t.pd * max(longitudinal, 0.0) * np.exp(-8.0 / t.t2)
+        img *= 1000.0 / img.max()
+        # A receive coil is more sensitive near the head's surface.
+        x_mm, y_mm = self.head.screen_to_mni(centre)
+        r = np.hypot(x_mm - centre[0], y_mm - centre[1])
+        img *= 0.9 + 0.15 * (r / r.max()) ** 2
+        sigma = 12.0
+        img = np.hypot(img + sigma * rng.standard_normal(img.shape),
+                       sigma * rng.standard_normal(img.shape))
+        write_case(os.path.join(self.out, "mrt1.mri"), img.T)
+
+    def run(self, out):
+        self.out = out
+        os.makedirs(out, exist_ok=True)
+
+        glio_centre = (27.0, -6.0)
+        self.mri_case(
+            "glioblastoma", 18.0, 1101,
+            paint=lambda f, x, y, rng: lesions.glioblastoma(f, x, y, glio_centre, 19.0, rng),
+            warp=fields.radial_push(glio_centre, 0.6, 27.0),
+            peak=GLIOBLASTOMA_PD_PEAK)
+
+        oligo_centre = (-33.0, 36.0)
+        self.mri_case(
+            "oligodendroglioma", 36.0, 2202,
+            paint=lambda f, x, y, rng: lesions.oligodendroglioma(f, x, y, oligo_centre, 20.0, rng),
+            warp=fields.radial_push(oligo_centre, 0.35, 22.0),
+            peak=0.93 * GLIOBLASTOMA_PD_PEAK)
+
+        self.mri_case("dti", 8.0, 3303, dti=True, peak=DTI_PD_PEAK)
+
+        self.mri_case(
+            "infarct", 14.0, 4404,
+            paint=lambda f, x, y, rng: lesions.infarct(f, x, y, (-14.0, -12.0), (-40.0, 48.0), 14.0, rng),
+            dti=True, peak=0.98 * DTI_PD_PEAK)
+
+        self.fmri_case(54.0, 5505)
+        self.t1_image(2.0, 6606)
+        self.report_mixing()
+
+    def report_mixing(self):
+        err = np.concatenate(self.errors)
+        print("mixed pixels: %d" % err.shape[0])
+        names = ("fitted", "rate average")
+        for col, label in ((0, names[0]), (2, names[1])):
+            mx, mean = err[:, col], err[:, col + 1]
+            print("%-13s max over grid: median %.4f, 99th percentile %.4f, worst %.4f; "
+                  "mean over grid: average %.5f" % (label, np.median(mx), np.percentile(mx, 99),
+                                                     mx.max(), mean.mean()))
+
+
+if __name__ == "__main__":
+    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(REPO, "resources", "files")
+    Builder().run(target)
