@@ -1,0 +1,229 @@
+#include "app/commandline.h"
+
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <cstdio>
+
+namespace {
+
+// What the command line left behind, starting from the main window's defaults.
+struct Outcome
+{
+    std::int32_t te = 40;
+    std::int32_t tr = 500;
+    std::int32_t tp = 100;
+    std::int32_t technique = 0;
+    bool allowMaps = false;
+    bool allowDti = false;
+    QString fileExtension = QStringLiteral("mri");
+    QString unitsLabel = QStringLiteral("Signal strength");
+    QStringList loaded;
+    QList<std::int32_t> teAtLoad;
+};
+
+Outcome run(const QStringList &options, std::FILE *echo = nullptr)
+{
+    Outcome out;
+    CommandLineTarget target{out.te, out.tr, out.tp, out.technique, out.allowMaps, out.allowDti,
+                             out.fileExtension, out.unitsLabel,
+                             [&out](const QString &name) {
+                                 out.loaded.append(name);
+                                 out.teAtLoad.append(out.te);
+                             }};
+    processCommandLine(QStringList{QStringLiteral("relaxon")} + options, target, echo);
+    return out;
+}
+
+// The settings as text, so that one comparison shows which of them changed.
+QMap<QString, QString> fields(const Outcome &out)
+{
+    return {
+        {"te", QString::number(out.te)},
+        {"tr", QString::number(out.tr)},
+        {"tp", QString::number(out.tp)},
+        {"technique", QString::number(out.technique)},
+        {"allowDti", out.allowDti ? "true" : "false"},
+        {"allowMaps", out.allowMaps ? "true" : "false"},
+        {"fileExtension", out.fileExtension},
+        {"unitsLabel", out.unitsLabel},
+    };
+}
+
+} // namespace
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void optionsAreRecognisedByTheirEnding_data();
+    void optionsAreRecognisedByTheirEnding();
+    void integerValues_data();
+    void integerValues();
+    void missingValueReadsEmpty();
+    void pluginSkipsItsValue();
+    void secondLetterPSwitchesMapsAndTakesNoValue();
+    void argumentsWithoutMinusAreCases();
+    void optionsApplyOnlyToLaterLoads();
+    void everyTakenArgumentIsEchoedWithItsIndex();
+    void infoRequests_data();
+    void infoRequests();
+    void usageNamesEveryOption();
+};
+
+void CommandLineTest::optionsAreRecognisedByTheirEnding_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("-te") << QStringList{"-te", "30"} << "te" << "30";
+    QTest::newRow("--te") << QStringList{"--te", "31"} << "te" << "31";
+    QTest::newRow("-xte") << QStringList{"-xte", "32"} << "te" << "32";
+    QTest::newRow("-gte is te, not g") << QStringList{"-gte", "33"} << "te" << "33";
+    QTest::newRow("-tr") << QStringList{"-tr", "600"} << "tr" << "600";
+    QTest::newRow("-tp") << QStringList{"-tp", "200"} << "tp" << "200";
+    QTest::newRow("-dti") << QStringList{"-dti", "4"} << "technique" << "4";
+    QTest::newRow("-g") << QStringList{"-g"} << "allowDti" << "true";
+    QTest::newRow("-dwig") << QStringList{"-dwig"} << "allowDti" << "true";
+    QTest::newRow("-ext") << QStringList{"-ext", "zlm"} << "fileExtension" << "zlm";
+    QTest::newRow("-e") << QStringList{"-e", "dat"} << "fileExtension" << "dat";
+    QTest::newRow("-ue ends in e, so extension") << QStringList{"-ue", "x"} << "fileExtension" << "x";
+    QTest::newRow("-unit") << QStringList{"-unit", "mV"} << "unitsLabel" << "mV";
+    QTest::newRow("-u") << QStringList{"-u", "a.u."} << "unitsLabel" << "a.u.";
+    QTest::newRow("-p") << QStringList{"-p"} << "allowMaps" << "true";
+    QTest::newRow("-pd") << QStringList{"-pd"} << "allowMaps" << "true";
+    QTest::newRow("-pte is p, not te") << QStringList{"-pte"} << "allowMaps" << "true";
+    QTest::newRow("-TE is not te") << QStringList{"-TE"} << "te" << "40";
+}
+
+void CommandLineTest::optionsAreRecognisedByTheirEnding()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, field);
+    QFETCH(QString, value);
+
+    const Outcome out = run(args);
+    QMap<QString, QString> expected = fields(Outcome());
+    expected[field] = value;
+    QCOMPARE(fields(out), expected);
+    QVERIFY(out.loaded.isEmpty());
+}
+
+void CommandLineTest::integerValues_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("plain") << "30" << 30;
+    QTest::newRow("negative") << "-12" << -12;
+    QTest::newRow("surrounding blanks") << "  42 " << 42;
+    QTest::newRow("letters") << "abc" << 0;
+    QTest::newRow("trailing letters") << "30ms" << 0;
+    QTest::newRow("decimal point") << "30.5" << 0;
+    QTest::newRow("empty") << "" << 0;
+    QTest::newRow("largest int32") << "2147483647" << 2147483647;
+    QTest::newRow("smallest int32") << "-2147483648" << int(-2147483647 - 1);
+    QTest::newRow("beyond int32") << "2147483648" << 0;
+    QTest::newRow("far beyond int32") << "99999999999" << 0;
+    QTest::newRow("hexadecimal is not base 10") << "0x10" << 0;
+}
+
+void CommandLineTest::integerValues()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    QCOMPARE(optionInteger(text), expected);
+    QCOMPARE(run({"-te", text}).te, expected);
+}
+
+void CommandLineTest::missingValueReadsEmpty()
+{
+    QCOMPARE(run({"-te"}).te, 0);
+    QCOMPARE(run({"-tr"}).tr, 0);
+    QCOMPARE(run({"-tp"}).tp, 0);
+    QCOMPARE(run({"-dti"}).technique, 0);
+    QCOMPARE(run({"-ext"}).fileExtension, QString());
+    QCOMPARE(run({"-unit"}).unitsLabel, QString());
+}
+
+void CommandLineTest::pluginSkipsItsValue()
+{
+    const Outcome out = run({"-plugin", "case.mri", "-pluginfoo", "-te", "-tr", "700"});
+    QVERIFY(out.loaded.isEmpty());
+    QCOMPARE(out.te, 40);          // "-te" was the value of "-pluginfoo"
+    QCOMPARE(out.tr, 700);
+    QVERIFY(!out.allowMaps);
+}
+
+void CommandLineTest::secondLetterPSwitchesMapsAndTakesNoValue()
+{
+    const Outcome out = run({"-pte", "5"});
+    QVERIFY(out.allowMaps);
+    QCOMPARE(out.te, 40);
+    QCOMPARE(out.loaded, QStringList{"5"});
+}
+
+void CommandLineTest::argumentsWithoutMinusAreCases()
+{
+    const Outcome out = run({"a.mri", "-xyz", "/no/such/file", ":/files/dti.mri"});
+    QCOMPARE(out.loaded, (QStringList{"a.mri", "/no/such/file", ":/files/dti.mri"}));
+}
+
+void CommandLineTest::optionsApplyOnlyToLaterLoads()
+{
+    const Outcome out = run({"first.mri", "-te", "30", "second.mri", "-te", "50"});
+    QCOMPARE(out.teAtLoad, (QList<std::int32_t>{40, 30}));
+    QCOMPARE(out.te, 50);
+}
+
+void CommandLineTest::everyTakenArgumentIsEchoedWithItsIndex()
+{
+    std::FILE *echo = std::tmpfile();
+    QVERIFY(echo);
+    run({"-te", "30", "case.mri", "-g", "-plugin", "x", "--what", QString::fromUtf8("f\u00fcr.mri")}, echo);
+    std::rewind(echo);
+    QByteArray written;
+    char buffer[256];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, echo)) > 0)
+        written.append(buffer, qsizetype(n));
+    std::fclose(echo);
+    QCOMPARE(written, QByteArray("1 -te\n3 case.mri\n4 -g\n5 -plugin\n7 --what\n8 f\xc3\xbcr.mri\n"));
+}
+
+void CommandLineTest::infoRequests_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("none") << QStringList{"-te", "30", "case.mri"} << int(InfoRequest::None);
+    QTest::newRow("help") << QStringList{"--help"} << int(InfoRequest::Help);
+    QTest::newRow("help after a case") << QStringList{"case.mri", "--help"} << int(InfoRequest::Help);
+    QTest::newRow("version") << QStringList{"--version"} << int(InfoRequest::Version);
+    QTest::newRow("value of -unit") << QStringList{"-unit", "--help"} << int(InfoRequest::None);
+    QTest::newRow("value of -plugin") << QStringList{"-plugin", "--version"} << int(InfoRequest::None);
+    QTest::newRow("after a flag") << QStringList{"-g", "--help"} << int(InfoRequest::Help);
+    QTest::newRow("single dash is not help") << QStringList{"-help"} << int(InfoRequest::None);
+}
+
+void CommandLineTest::infoRequests()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, expected);
+    QCOMPARE(int(findInfoRequest(QStringList{"relaxon"} + args)), expected);
+}
+
+void CommandLineTest::usageNamesEveryOption()
+{
+    const QString usage = usageText(QStringLiteral("relaxon"));
+    QVERIFY(usage.startsWith(QStringLiteral("Usage: relaxon ")));
+    for (const char *option : {"-plugin", "-p", "-te", "-tr", "-tp", "-dti", "-g", "-ext", "-e ", "-unit",
+                               "-u ", "--help", "--version"})
+        QVERIFY2(usage.contains(QLatin1String(option)), option);
+    QCOMPARE(versionText(), QStringLiteral("relaxon 2.4\n"));
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "test_commandline.moc"
