@@ -1,0 +1,272 @@
+#include "views/mriview.h"
+
+#include "app/mainwindow.h"
+#include "simulation/signalmodel.h"
+#include "views/mriviewtiming.h"
+
+#include <QBitmap>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QResizeEvent>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMinimumSize = 200;
+constexpr int kAnimationMinimumSize = 290;
+constexpr int kStatusBarHeight = 20;
+constexpr int kAnimationControlsWidth = 40;
+constexpr int kAnimationControlsHeight = 30;
+constexpr int kCrossSize = 3;
+constexpr int kDarkMarkerThreshold = 191; // above it a yellow marker would not show
+
+const QColor kYellow(255, 255, 0);
+const QColor kDarkGreen(0, 128, 0);
+
+// The plus-shaped mask of the cross marker, from the program's bitmap; drawn here
+// when the bitmap is not among the compiled-in resources.
+QBitmap crossMask()
+{
+    const QImage bitmap(QStringLiteral(":/images/cross.xpm"));
+    if (bitmap.width() == kCrossSize && bitmap.height() == kCrossSize) {
+        if (bitmap.hasAlphaChannel())
+            return QBitmap::fromImage(bitmap.createAlphaMask());
+        return QBitmap::fromImage(bitmap.createMaskFromColor(qRgb(0, 0, 0), Qt::MaskOutColor));
+    }
+    QImage plus(kCrossSize, kCrossSize, QImage::Format_MonoLSB);
+    plus.setColor(0, Qt::color0);
+    plus.setColor(1, Qt::color1);
+    for (int x = 0; x < kCrossSize; ++x)
+        for (int y = 0; y < kCrossSize; ++y)
+            plus.setPixel(x, y, (x == kCrossSize / 2 || y == kCrossSize / 2) ? 1 : 0);
+    return QBitmap::fromImage(plus);
+}
+
+// The signal model takes whole degrees; an angle from elsewhere than the dial must
+// not reach an undefined conversion.
+int32 wholeDegrees(double angle)
+{
+    if (!std::isfinite(angle))
+        return 0;
+    return static_cast<int32>(std::clamp(angle, -360.0, 360.0));
+}
+
+QString levelText(double level)
+{
+    return QStringLiteral(" wl: %1 ").arg(level, 4, 'f', 0);
+}
+
+QString widthText(double width)
+{
+    return QStringLiteral(" ww: %1 ").arg(width, 4, 'f', 0);
+}
+
+} // namespace
+
+MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows, int cols)
+    : mainWindow(mainWindow), viewKind(kind)
+{
+    const CaseData &data = mainWindow->caseData;
+    display.rangeHigh = 2000;
+    invertGrey = mainWindow->invertScale;
+    if (kind == ViewAnimation)
+        setMinimumSize(kAnimationMinimumSize, kAnimationMinimumSize);
+    else
+        setMinimumSize(kMinimumSize, kMinimumSize);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+
+    statusBar = mainWindow->statusBar();
+    levelLabel = mainWindow->levelLabel;
+    widthLabel = mainWindow->widthLabel;
+
+    crossLabel = new QLabel(this);
+    crossLabel->resize(kCrossSize, kCrossSize);
+    QPixmap cross(kCrossSize, kCrossSize);
+    cross.fill(kYellow);
+    cross.setMask(crossMask());
+    crossLabel->setPixmap(cross);
+    // Out of sight until the mouse is over another view.
+    crossLabel->move(-2, -2);
+
+    QString title;
+    if (!givenImage) {
+        createOwnStatusBar();
+        if (data.rows < 1 || data.cols < 1)
+            return;
+        const RecordingParams &last = mainWindow->recording;
+        recording.te = last.te;
+        recording.tr = last.tr;
+        recording.tp = last.tp;
+        recording.prepulse = last.prepulse;
+        if (data.hasDti && kind != ViewAnimation) {
+            recording.technique = last.technique;
+            recording.gradientAngle = last.gradientAngle;
+        }
+        switch (kind) {
+        case ViewNewRecording: {
+            const TimingOffer offer{mainWindow->currentFileName(), mainWindow->allowPrepulse,
+                                    mainWindow->allowDti, data.hasDti};
+            if (!askRecordingTiming(this, offer, recording, mainWindow->recording))
+                return;
+            title = recordingTitle(recording, mainWindow->allowPrepulse);
+            break;
+        }
+        case ViewAnimation:
+            title = QStringLiteral(" animation");
+            break;
+        case ViewHydrogenDensity:
+            recording.te = recording.tr = -1;
+            title = QStringLiteral(" Hydrogen density");
+            break;
+        case ViewT1:
+            recording.tr = -1;
+            title = QStringLiteral(" T1");
+            break;
+        case ViewT2:
+            recording.te = -1;
+            title = QStringLiteral(" T2");
+            break;
+        default:
+            return;
+        }
+        imageRows = data.rows;
+        imageCols = data.cols;
+        image = dmatrix(1, imageRows, 1, imageCols);
+        computeImage();
+    } else {
+        image = givenImage;
+        imageRows = rows;
+        imageCols = cols;
+    }
+
+    setWindowTitle(title);
+    if (levelLabel)
+        levelLabel->show();
+    if (widthLabel)
+        widthLabel->show();
+
+    display = autoLevelWidth(image, imageRows, imageCols);
+    if (!std::isfinite(display.autoLow) || !std::isfinite(display.autoHigh)) {
+        // Values spanning more than doubles can hold leave no automatic window; the
+        // picture then starts black, like an image without a range.
+        display.autoLow = display.autoHigh = 0;
+        display.level = display.width = 0;
+    }
+    currentLevel = display.level;
+    currentWidth = display.width;
+
+    bounds = levelWidthBounds(display.rangeLow, display.rangeHigh, data.isMri, data.fullScale);
+    crossLabel->setVisible(data.isMri);
+    setReadouts(currentLevel, currentWidth);
+}
+
+MriView::~MriView()
+{
+    if (image)
+        free_dmatrix(image, 1, imageRows, 1);
+}
+
+void MriView::createOwnStatusBar()
+{
+    ownStatusBar = new QStatusBar(this);
+    ownStatusBar->setSizeGripEnabled(false);
+    levelLabel = new QLabel(ownStatusBar);
+    widthLabel = new QLabel(ownStatusBar);
+    ownStatusBar->addPermanentWidget(levelLabel);
+    ownStatusBar->addPermanentWidget(widthLabel);
+    statusBar = ownStatusBar;
+}
+
+void MriView::computeImage()
+{
+    const CaseData &data = mainWindow->caseData;
+    if (viewKind == ViewNewRecording) {
+        const bool prepulse = recording.prepulse && mainWindow->allowPrepulse;
+        computeSignal(data, image, imageRows, imageCols, recording.te, recording.tr,
+                      prepulse ? recording.tp : 0, mainWindow->allowDti ? recording.technique : 0,
+                      wholeDegrees(recording.gradientAngle));
+    } else if (viewKind == ViewAnimation) {
+        // Only the histogram uses this image; the animation draws its own.
+        computeSignal(data, image, imageRows, imageCols, 40, 500, 0, 0, 0);
+    } else {
+        computeSignal(data, image, imageRows, imageCols, recording.te, recording.tr, 0, 0, 0);
+    }
+}
+
+void MriView::setReadouts(double shownLevel, double shownWidth)
+{
+    if (levelLabel)
+        levelLabel->setText(levelText(shownLevel));
+    if (widthLabel)
+        widthLabel->setText(widthText(shownWidth));
+}
+
+void MriView::setLevelWidth(double newLevel, double newWidth)
+{
+    if (newWidth == 0) {
+        newLevel = (display.autoLow + display.autoHigh) / 2;
+        newWidth = display.autoHigh - display.autoLow;
+    }
+    clampLevelWidth(newLevel, newWidth, bounds);
+    currentLevel = newLevel;
+    currentWidth = newWidth;
+
+    if (mainWindow->followActive && mainWindow->documentArea()) {
+        for (MriView *other : mainWindow->mdiViews()) {
+            if (other == this)
+                continue;
+            other->update();
+            if (other->technique() < TechniqueAdc && technique() < TechniqueAdc
+                && other->statusBar)
+                other->setReadouts(currentLevel, currentWidth);
+        }
+    }
+    if (statusBar)
+        setReadouts(currentLevel, currentWidth);
+}
+
+void MriView::setCursorPixel(int x, int y)
+{
+    if (!image || x < 0 || x >= imageRows || y < 0 || y >= imageCols) {
+        crossLabel->move(-2, -2);
+        return;
+    }
+    const ScreenPoint point = pixelToScreen(imageRect, imageRows, imageCols, x, y);
+    const int grey = levelToGrey(image[x + 1][y + 1], currentLevel, currentWidth, invertGrey,
+                                 GreyRange::Unclamped);
+    QPixmap cross = crossLabel->pixmap();
+    cross.fill(grey > kDarkMarkerThreshold ? kDarkGreen : kYellow);
+    cross.setMask(crossMask());
+    crossLabel->setPixmap(cross);
+    crossLabel->move(point.x - crossLabel->width() / 2, point.y - crossLabel->height() / 2);
+}
+
+void MriView::showLevelDialog(bool)
+{
+    // The level and width dialog is not part of the program yet.
+}
+
+void MriView::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    int areaW = width();
+    int areaH = height();
+    if (ownStatusBar) {
+        ownStatusBar->resize(areaW, kStatusBarHeight);
+        ownStatusBar->move(0, areaH - kStatusBarHeight);
+        areaH -= kStatusBarHeight;
+    }
+    if (viewKind == ViewAnimation) {
+        areaW -= kAnimationControlsWidth;
+        areaH -= kAnimationControlsHeight;
+    }
+    pictureAreaWidth = areaW;
+    pictureAreaHeight = areaH;
+    if (image)
+        imageRect = fitImageRect(areaW, areaH, imageRows, imageCols);
+}

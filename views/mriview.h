@@ -1,0 +1,137 @@
+#ifndef RELAXON_VIEWS_MRIVIEW_H
+#define RELAXON_VIEWS_MRIVIEW_H
+
+#include "simulation/displaywindow.h"
+#include "simulation/recordingparams.h"
+#include "views/mriviewgeometry.h"
+
+#include <QWidget>
+
+class MainWindow;
+class QLabel;
+class QPainter;
+class QStatusBar;
+
+// What a view shows; fixed at construction.
+enum ViewKind : int {
+    ViewNewRecording = 0, // a simulated recording; also the central view of a functional or plain-image case
+    ViewAnimation = 1,    // the echo time running
+    ViewHydrogenDensity = 2,
+    ViewT1 = 3,
+    ViewT2 = 4,
+};
+
+// One image of a case, painted as grey levels through a display window (level and
+// width) and scaled to the widget with square pixels. A view owns its image. Views
+// of PD/T1/T2 cases live in sub-windows of the main window and carry their own
+// status bar; the single view of a functional or plain-image case is the main
+// window's central widget and uses the main window's status bar.
+class MriView : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // p-value below which a pixel of a functional case counts as significant.
+    static constexpr double pThreshold = 0.1;
+
+    // Without an image the view makes its own of the case's size (a sub-window
+    // view); a view of kind 0 then asks for the timing first and, when the user
+    // cancels, ends up without an image: the creator must test hasImage() and
+    // destroy it. With an image (rows x cols, 1-based) the view is a central view and
+    // takes ownership of the matrix.
+    MriView(MainWindow *mainWindow, int kind, double **image = nullptr, int rows = 0, int cols = 0);
+    ~MriView() override;
+
+    // Sets the display window; a width of exactly 0 chooses the automatic window.
+    // Both are clamped to their bounds. Callers repaint.
+    void setLevelWidth(double level, double width);
+
+    // Places the cross marker on image pixel (x, y), 0-based, or out of sight when
+    // the pixel lies outside the image.
+    void setCursorPixel(int x, int y);
+
+    // Opens, raises or hides the view's level and width dialog.
+    void showLevelDialog(bool toggle);
+
+    bool hasImage() const { return image != nullptr; }
+    double **imageData() const { return image; }
+    int kind() const { return viewKind; }
+    int rows() const { return imageRows; }
+    int cols() const { return imageCols; }
+
+    double rangeLow() const { return display.rangeLow; }
+    double rangeHigh() const { return display.rangeHigh; }
+    const std::array<HistogramBin, kHistogramBins> &histogram() const { return display.histogram; }
+    double histogramPeak() const { return display.histogramPeak; }
+    double autoLow() const { return display.autoLow; }
+    double autoHigh() const { return display.autoHigh; }
+
+    double displayLevel() const { return currentLevel; }
+    double displayWidth() const { return currentWidth; }
+    double levelMin() const { return bounds.levelMin; }
+    double levelMax() const { return bounds.levelMax; }
+    double widthMin() const { return bounds.widthMin; }
+    double widthMax() const { return bounds.widthMax; }
+    bool invert() const { return invertGrey; }
+    void setInvert(bool on) { invertGrey = on; }
+
+    const ViewRecordingParams &recordingParams() const { return recording; }
+    int technique() const { return recording.technique; }
+
+    int frame() const { return currentFrame; }
+    int fmriMode() const { return displayMode; }
+    void setFmriMode(int mode) { displayMode = mode; }
+
+    QStatusBar *viewStatusBar() const { return statusBar; }
+    QLabel *levelReadout() const { return levelLabel; }
+    QLabel *widthReadout() const { return widthLabel; }
+    QLabel *crossMarker() const { return crossLabel; }
+
+    ImageRect pictureRect() const { return imageRect; }
+    int areaWidth() const { return pictureAreaWidth; }
+    int areaHeight() const { return pictureAreaHeight; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void createOwnStatusBar();
+    void computeImage();
+    void setReadouts(double shownLevel, double shownWidth);
+    // The level and width this view paints with: its own, or the active view's
+    // while following is on and both show signal strengths.
+    void paintingWindow(double &shownLevel, double &shownWidth) const;
+    void paintPicture(QPainter &painter, double shownLevel, double shownWidth) const;
+    void paintFrameTime(QPainter &painter) const;
+    void paintGradientArrow(QPainter &painter) const;
+    void paintTensorGlyphs(QPainter &painter) const;
+
+    MainWindow *mainWindow;
+    int viewKind;
+    int imageRows = 0;
+    int imageCols = 0;
+    double **image = nullptr;
+
+    AutoDisplayWindow display;
+    double currentLevel = 1000;
+    double currentWidth = 2000;
+    bool invertGrey = false;
+    LevelWidthBounds bounds;
+
+    ViewRecordingParams recording;
+    int currentFrame = 0;
+    int displayMode = 0;
+
+    QStatusBar *statusBar = nullptr;
+    QStatusBar *ownStatusBar = nullptr;
+    QLabel *levelLabel = nullptr;
+    QLabel *widthLabel = nullptr;
+    QLabel *crossLabel = nullptr;
+
+    ImageRect imageRect;
+    int pictureAreaWidth = 0;
+    int pictureAreaHeight = 0;
+};
+
+#endif
