@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -58,6 +59,10 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // The base class hides and deletes the document area after this window's own
+    // part is gone; what the area signals then must not reach this window's slots.
+    if (mdiArea)
+        disconnect(mdiArea, nullptr, this, nullptr);
     caseData.release();
     // The only menu without a parent; the widget tree owns everything else.
     delete openMenu;

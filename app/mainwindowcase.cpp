@@ -65,9 +65,22 @@ void MainWindow::loadFile(const QString &name)
 
 void MainWindow::tearDownCase()
 {
+    // The old views go at once, not later: an animation or a movie still running
+    // would otherwise keep reading case data that no longer matches its image, for
+    // example while the new case's first timing dialog waits for the user. The area
+    // is forgotten first so that nothing it signals while dying reaches the new case.
+    if (mdiArea)
+        disconnect(mdiArea, nullptr, this, nullptr);
+    mdiArea = nullptr;
+    centralView = nullptr;
+    // The pixel belonged to a view of the old case and may lie outside the new one.
+    selectedPixel = QPoint(-1, -1);
+    delete centralWidget();
+
     // createMenus and createToolBars discard the old bars' contents.
     caseData.release();
-    mdiArea = nullptr;
+    if (windowMapper)
+        windowMapper->deleteLater();
     windowMapper = nullptr;
     createMenus();
     createToolBars();
@@ -88,9 +101,6 @@ void MainWindow::tearDownCase()
         modalityButton->deleteLater();
     modalityButton = nullptr;
 
-    centralView = nullptr;
-    if (QWidget *old = takeCentralWidget())
-        old->deleteLater();
     levelLabel->hide();
     widthLabel->hide();
 }

@@ -1,9 +1,12 @@
-// The main window's view commands. Commands that act on views are being added; the
-// ones still empty here find nothing to act on and do nothing.
+// The main window's view commands: sub-windows of the document area, the coupling of
+// level and width across them, the Window menu and the commands of a central view.
 
 #include "app/mainwindow.h"
 
+#include "dialogs/levelcont.h"
+#include "simulation/fmridisplaymode.h"
 #include "views/mriview.h"
+#include "views/pixeltime.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -11,6 +14,35 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSignalMapper>
+#include <QStatusBar>
+
+namespace {
+
+// Room for an animation's speed box and TR slider beside and below the picture.
+constexpr int animationControlsWidth = 40;
+constexpr int animationControlsHeight = 30;
+
+QString levelReadoutText(double level)
+{
+    return QStringLiteral(" wl: %1 ").arg(level, 4, 'f', 0);
+}
+
+QString widthReadoutText(double width)
+{
+    return QStringLiteral(" ww: %1 ").arg(width, 4, 'f', 0);
+}
+
+// Points the view's level dialog, if it has one, at the view it edits: current, or
+// the view itself when current is null.
+void coupleLevelDialog(MriView *view, MriView *current)
+{
+    if (LevelCont *dialog = LevelCont::of(view)) {
+        dialog->setCurrentView(current);
+        dialog->update();
+    }
+}
+
+} // namespace
 
 MriView *MainWindow::activeView() const
 {
@@ -35,8 +67,33 @@ QList<MriView *> MainWindow::mdiViews() const
 
 bool MainWindow::createMdiChild(int kind)
 {
-    Q_UNUSED(kind);
-    return false;
+    if (!mdiArea)
+        return false;
+    auto *view = new MriView(this, kind);
+    if (!view->hasImage()) {
+        delete view;
+        return false;
+    }
+    QMdiSubWindow *window = mdiArea->addSubWindow(view);
+    view->show();
+
+    // One screen pixel per image pixel; the frame keeps whatever the style gives it.
+    const int frameWidth = window->width() - view->width();
+    const int frameHeight = window->height() - view->height();
+    int w = caseData.rows;
+    int h = caseData.cols;
+    if (view->technique() == TechniqueDti) {
+        w *= 2;
+        h *= 2;
+    }
+    if (QStatusBar *bar = view->viewStatusBar())
+        h += bar->height();
+    if (kind == ViewAnimation) {
+        w += animationControlsWidth;
+        h += animationControlsHeight;
+    }
+    window->resize(frameWidth + w, frameHeight + h);
+    return true;
 }
 
 void MainWindow::newView()
@@ -80,21 +137,50 @@ void MainWindow::doAllowDti()
 
 void MainWindow::doLevel()
 {
+    MriView *view = mdiArea ? activeView() : centralView;
+    if (view)
+        view->showLevelDialog(true);
 }
 
 void MainWindow::setFollowActive(bool on)
 {
     followActive = on;
+    MriView *active = activeView();
+    if (!active)
+        return;
+    const double level = active->displayLevel();
+    const double width = active->displayWidth();
+    const bool activeShowsSignal = active->technique() <= TechniqueDwi;
+
+    for (MriView *view : mdiViews()) {
+        if (view->technique() > TechniqueDwi)
+            continue;
+        coupleLevelDialog(view, on && activeShowsSignal ? active : nullptr);
+        view->update();
+        if (view->viewStatusBar() && activeShowsSignal) {
+            view->levelReadout()->setText(levelReadoutText(on ? level : view->displayLevel()));
+            view->widthReadout()->setText(widthReadoutText(on ? width : view->displayWidth()));
+        }
+    }
 }
 
-void MainWindow::updateAll(QMdiSubWindow *window)
+void MainWindow::updateAll(QMdiSubWindow *)
 {
-    Q_UNUSED(window);
+    // The argument may be a window that is going away; the area knows which is active.
+    MriView *active = activeView();
+    if (!active || active->technique() > TechniqueDwi)
+        return;
+    for (MriView *view : mdiViews()) {
+        if (view->technique() <= TechniqueDwi)
+            coupleLevelDialog(view, followActive ? active : nullptr);
+        view->update();
+    }
+    active->setLevelWidth(active->displayLevel(), active->displayWidth());
 }
 
 void MainWindow::updateMenus()
 {
-    if (!closeActiveAct)
+    if (!closeActiveAct || !mdiArea)
         return;
     const bool hasView = activeView() != nullptr;
     for (QAction *action : {closeActiveAct, closeAllAct, tileAct, cascadeAct, nextAct, previousAct})
@@ -137,32 +223,53 @@ void MainWindow::updateWindowMenu()
 
 void MainWindow::setActiveSubWindow(QObject *window)
 {
-    if (auto *subWindow = qobject_cast<QMdiSubWindow *>(window))
+    auto *subWindow = qobject_cast<QMdiSubWindow *>(window);
+    if (subWindow && mdiArea)
         mdiArea->setActiveSubWindow(subWindow);
 }
 
 void MainWindow::doBold()
 {
+    PixelTime *curve = centralView ? centralView->timeCurve() : nullptr;
+    if (!curve)
+        return;
+    if (curve->isVisible()) {
+        curve->hide();
+        return;
+    }
+    // Showing again would let the platform choose a new place for the window.
+    const QPoint place = curve->pos();
+    curve->show();
+    curve->move(place);
 }
 
 void MainWindow::fMriMovie()
 {
+    if (centralView && movieAct)
+        centralView->playMovie(movieAct->isChecked());
 }
 
 void MainWindow::fMriModeChanges(QAction *action)
 {
-    Q_UNUSED(action);
+    if (!centralView)
+        return;
+    if (action == showMriAct)
+        centralView->setFmriMode(FmriShowFrames);
+    else if (action == showStatsAct)
+        centralView->setFmriMode(FmriShowStatistics);
+    else
+        centralView->setFmriMode(FmriShowBoth);
+    centralView->stepFrame(0);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
+    auto *view = qobject_cast<MriView *>(centralWidget());
+    const int key = event->key();
+    if (view && (key == Qt::Key_Left || key == Qt::Key_Right)) {
+        view->stepFrame(key == Qt::Key_Left ? -1 : 1);
+        event->accept();
+        return;
+    }
     QMainWindow::keyPressEvent(event);
-}
-
-void MainWindow::copyValues()
-{
-}
-
-void MainWindow::copyImage()
-{
 }

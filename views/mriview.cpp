@@ -1,8 +1,11 @@
 #include "views/mriview.h"
 
 #include "app/mainwindow.h"
+#include "dialogs/levelcont.h"
 #include "simulation/signalmodel.h"
+#include "views/animationcontrols.h"
 #include "views/mriviewtiming.h"
+#include "views/pixeltime.h"
 
 #include <QBitmap>
 #include <QImage>
@@ -10,6 +13,7 @@
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +23,6 @@ namespace {
 constexpr int kMinimumSize = 200;
 constexpr int kAnimationMinimumSize = 290;
 constexpr int kStatusBarHeight = 20;
-constexpr int kAnimationControlsWidth = 40;
-constexpr int kAnimationControlsHeight = 30;
 constexpr int kCrossSize = 3;
 constexpr int kDarkMarkerThreshold = 191; // above it a yellow marker would not show
 
@@ -163,10 +165,17 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
     bounds = levelWidthBounds(display.rangeLow, display.rangeHigh, data.isMri, data.fullScale);
     crossLabel->setVisible(data.isMri);
     setReadouts(currentLevel, currentWidth);
+
+    if (kind == ViewAnimation)
+        startAnimation();
+    if (data.frames > 0)
+        createFmriCompanions();
 }
 
 MriView::~MriView()
 {
+    if (fmriTimer)
+        fmriTimer->stop();
     if (image)
         free_dmatrix(image, 1, imageRows, 1);
 }
@@ -215,15 +224,20 @@ void MriView::setLevelWidth(double newLevel, double newWidth)
     clampLevelWidth(newLevel, newWidth, bounds);
     currentLevel = newLevel;
     currentWidth = newWidth;
+    if (LevelCont *dialog = LevelCont::of(this))
+        dialog->moveSliders(currentLevel, currentWidth, widthMax());
 
     if (mainWindow->followActive && mainWindow->documentArea()) {
         for (MriView *other : mainWindow->mdiViews()) {
             if (other == this)
                 continue;
             other->update();
-            if (other->technique() < TechniqueAdc && technique() < TechniqueAdc
-                && other->statusBar)
-                other->setReadouts(currentLevel, currentWidth);
+            if (other->technique() < TechniqueAdc && technique() < TechniqueAdc) {
+                if (other->statusBar)
+                    other->setReadouts(currentLevel, currentWidth);
+                if (LevelCont *dialog = LevelCont::of(other))
+                    dialog->showFollowedWindow(currentLevel, currentWidth, widthMax());
+            }
         }
     }
     if (statusBar)
@@ -246,9 +260,9 @@ void MriView::setCursorPixel(int x, int y)
     crossLabel->move(point.x - crossLabel->width() / 2, point.y - crossLabel->height() / 2);
 }
 
-void MriView::showLevelDialog(bool)
+void MriView::showLevelDialog(bool toggle)
 {
-    // The level and width dialog is not part of the program yet.
+    LevelCont::showForView(this, toggle);
 }
 
 void MriView::resizeEvent(QResizeEvent *event)
@@ -261,9 +275,12 @@ void MriView::resizeEvent(QResizeEvent *event)
         ownStatusBar->move(0, areaH - kStatusBarHeight);
         areaH -= kStatusBarHeight;
     }
-    if (viewKind == ViewAnimation) {
-        areaW -= kAnimationControlsWidth;
-        areaH -= kAnimationControlsHeight;
+    if (timeCurveWidget)
+        timeCurveWidget->placeBeside(mainWindow, width());
+    if (controls) {
+        controls->place(areaW, areaH);
+        areaW -= AnimationControls::columnWidth;
+        areaH -= AnimationControls::rowHeight;
     }
     pictureAreaWidth = areaW;
     pictureAreaHeight = areaH;

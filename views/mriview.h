@@ -3,14 +3,20 @@
 
 #include "simulation/displaywindow.h"
 #include "simulation/recordingparams.h"
+#include "views/echotimesweep.h"
 #include "views/mriviewgeometry.h"
 
 #include <QWidget>
 
+#include <memory>
+
+class AnimationControls;
 class MainWindow;
+class PixelTime;
 class QLabel;
 class QPainter;
 class QStatusBar;
+class QTimer;
 
 // What a view shows; fixed at construction.
 enum ViewKind : int {
@@ -53,6 +59,31 @@ public:
     // Opens, raises or hides the view's level and width dialog.
     void showLevelDialog(bool toggle);
 
+    // Moves a functional view step frames on (any sign; the index wraps) and
+    // repaints it with its time curve.
+    void stepFrame(int step);
+
+    // Starts or stops the fMRI movie: one frame per 10 ms tick, looping. Views of
+    // cases without frames have no movie.
+    void playMovie(bool on);
+    bool moviePlaying() const;
+
+    // Shows text, without time-out, in this view's status bar, or with allViews in
+    // the status bars of every view of the document area.
+    void showStatus(const QString &text, bool allViews);
+
+    // Reports the selected pixel of a central view: statistics, value and, while a
+    // keyboard modifier is held, its position.
+    void showPixelStatus();
+
+    // The time curve of a functional view; null for other cases.
+    PixelTime *timeCurve() const { return timeCurveWidget; }
+
+    // The controls and timing of an animation view; null and idle for other kinds.
+    AnimationControls *animationControls() const { return controls.get(); }
+    const EchoTimeSweep &echoTimeSweep() const { return sweep; }
+    bool animationRunning() const;
+
     bool hasImage() const { return image != nullptr; }
     double **imageData() const { return image; }
     int kind() const { return viewKind; }
@@ -74,6 +105,14 @@ public:
     double widthMax() const { return bounds.widthMax; }
     bool invert() const { return invertGrey; }
     void setInvert(bool on) { invertGrey = on; }
+    // Takes a window from the level dialog as it is: the dialog keeps it within the
+    // bounds and repaints.
+    void setDisplayWindow(double newLevel, double newWidth)
+    {
+        currentLevel = newLevel;
+        currentWidth = newWidth;
+    }
+    MainWindow *mainWin() const { return mainWindow; }
 
     const ViewRecordingParams &recordingParams() const { return recording; }
     int technique() const { return recording.technique; }
@@ -91,12 +130,33 @@ public:
     int areaWidth() const { return pictureAreaWidth; }
     int areaHeight() const { return pictureAreaHeight; }
 
+public slots:
+    // Part of the view's published slots; there is nothing for them to do.
+    void lMoved(int, int) {}
+    void wMoved(int, int) {}
+    void tRSliderChanged(int value);
+    void speedBoxChanged(int index);
+    void animFrame();
+    void fMriFrame();
+
 protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void createOwnStatusBar();
+    void startAnimation();
+    void pauseOrResumeAnimation();
+    void createFmriCompanions();
+    // Status and cross markers of every view of the document area for pixel (x, y).
+    void showValuesEverywhere(int x, int y);
+    // The selected pixel of the main window, when it lies on this view's image.
+    bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
     void setReadouts(double shownLevel, double shownWidth);
     // The level and width this view paints with: its own, or the active view's
@@ -132,6 +192,16 @@ private:
     ImageRect imageRect;
     int pictureAreaWidth = 0;
     int pictureAreaHeight = 0;
+
+    bool dragging = false;
+    DragStart dragStart;
+
+    EchoTimeSweep sweep;
+    QTimer *animTimer = nullptr;
+    std::unique_ptr<AnimationControls> controls;
+
+    QTimer *fmriTimer = nullptr;
+    PixelTime *timeCurveWidget = nullptr;
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "views/mriviewgeometry.h"
 
+#include "simulation/widthslider.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -88,4 +90,25 @@ void clampLevelWidth(double &level, double &width, const LevelWidthBounds &bound
 {
     width = clampOrLow(width, bounds.widthMin, bounds.widthMax);
     level = clampOrLow(level, bounds.levelMin, bounds.levelMax);
+}
+
+DisplayWindow draggedWindow(const DragStart &start, int x, int y, int extent,
+                            const LevelWidthBounds &bounds)
+{
+    DisplayWindow window{start.level, start.width};
+    if (extent < 1)
+        return window;
+    const double dx = double(x) - start.x;
+    const double dy = double(y) - start.y;
+    // The width always passes through a slider position, so returning to the press
+    // point gives the nearest slider width rather than the start width itself.
+    const int startPosition = widthToSlider(start.width, bounds.widthMax);
+    const int position =
+        sliderValue(dx * (bounds.widthMax - bounds.widthMin) / extent / 10 + startPosition);
+    window.width = sliderToWidth(position, bounds.widthMax);
+    // Bounds at the ends of the double range span an infinite level range; a purely
+    // sideways drag must not turn that into a level that is not a number.
+    if (dy != 0)
+        window.level = start.level - (dy * (bounds.levelMax - bounds.levelMin)) / extent;
+    return window;
 }

@@ -57,4 +57,29 @@ LevelWidthBounds levelWidthBounds(double rangeLow, double rangeHigh, bool isMri,
 // divides by a width of at least widthMin.
 void clampLevelWidth(double &level, double &width, const LevelWidthBounds &bounds);
 
+// Where a left drag of the display window started: the press point in widget
+// coordinates and the window at the press.
+struct DragStart
+{
+    int x = 0;
+    int y = 0;
+    double level = 0;
+    double width = 0;
+};
+
+struct DisplayWindow
+{
+    double level = 0;
+    double width = 0;
+};
+
+// The window asked for by dragging from start to widget point (x, y) over a widget
+// whose smaller side is extent pixels: moving up by extent raises the level by the
+// whole level range; moving right by extent moves the width slider's logarithmic
+// position by (widthMax - widthMin) / 10 steps. The width is always one of the
+// slider's; the result is not yet clamped to the bounds. An extent below 1 leaves
+// the start window.
+DisplayWindow draggedWindow(const DragStart &start, int x, int y, int extent,
+                            const LevelWidthBounds &bounds);
+
 #endif

@@ -209,8 +209,11 @@ void MriViewTest::animationViewStartsFromStandardTiming()
     MriView view(&main, ViewAnimation);
     QCOMPARE(view.windowTitle(), QStringLiteral(" animation"));
     QCOMPARE(view.minimumSize(), QSize(290, 290));
-    const double expected = 1000 * std::exp(-0.4) * (1 - std::exp(-1.0));
-    QVERIFY(std::abs(view.imageData()[1][1] - expected) < kSignalTolerance * expected);
+    // The value range comes from the Te 40 / Tr 500 signal, 1000 e^-0.4 (1 - e^-1) =
+    // 423.7, rounded up to 500; the sweep itself starts from te 0, the PD map.
+    QCOMPARE(view.rangeHigh(), 500.0);
+    QCOMPARE(view.imageData()[1][1], 1000.0);
+    QCOMPARE(view.echoTimeSweep().tr(), 2000.0);
 }
 
 void MriViewTest::mriCaseViewsShareFullScaleBounds()

@@ -10,6 +10,14 @@ namespace {
 
 // Shapes are built from sin and cos of whole degrees; a few ulps of 30 pixels.
 constexpr double kPixelTolerance = 1e-9;
+// Widths come from a power of ten times 200: a few ulps of thousands.
+constexpr double kWidthTolerance = 1e-9;
+
+// A PD/T1/T2 case with full scale 2000: level -2000..4000, width 1..20000.
+LevelWidthBounds fullScale2000()
+{
+    return levelWidthBounds(0, 0, true, 2000);
+}
 
 bool near(QPointF a, QPointF b)
 {
@@ -42,6 +50,12 @@ private slots:
     void isotropicTensorGivesEmptyGlyph();
     void zeroOrBrokenTensorGivesEmptyGlyph();
     void glyphsAreSixteenScreenPixelsApart();
+    void draggingUpRaisesLevelOverWholeRangePerExtent();
+    void draggingRightWidensOnLogarithmicScale_data();
+    void draggingRightWidensOnLogarithmicScale();
+    void draggingBackGivesNearestSliderWidth();
+    void draggingOnEmptyWidgetKeepsWindow();
+    void draggingWithExtremeBoundsStaysInsideThem();
 };
 
 void MriViewGeometryTest::pictureKeepsSquarePixelsAndIsCentred_data()
@@ -254,3 +268,87 @@ void MriViewGeometryTest::glyphsAreSixteenScreenPixelsApart()
 
 QTEST_MAIN(MriViewGeometryTest)
 #include "test_mriviewgeometry.moc"
+
+void MriViewGeometryTest::draggingUpRaisesLevelOverWholeRangePerExtent()
+{
+    // 100 pixels up on a 400 x 300 widget: 100 * 6000 / 300 = 2000. Width 1801 is
+    // slider position 1000 exactly (1 + 9 * 20000 / 100), so it stays.
+    const DisplayWindow up = draggedWindow({100, 200, 1000, 1801}, 100, 100, 300, fullScale2000());
+    QCOMPARE(up.level, 3000.0);
+    QCOMPARE(up.width, 1801.0);
+
+    // The same drag from level 3000 asks for 5000; clamping holds it at 4000.
+    DisplayWindow further = draggedWindow({100, 200, 3000, 1801}, 100, 100, 300, fullScale2000());
+    QCOMPARE(further.level, 5000.0);
+    clampLevelWidth(further.level, further.width, fullScale2000());
+    QCOMPARE(further.level, 4000.0);
+
+    const DisplayWindow down = draggedWindow({100, 100, 1000, 1801}, 100, 130, 300, fullScale2000());
+    QCOMPARE(down.level, 400.0);
+}
+
+void MriViewGeometryTest::draggingRightWidensOnLogarithmicScale_data()
+{
+    QTest::addColumn<int>("dx");
+    QTest::addColumn<double>("width");
+    // From position 1000: dx * 19999 / 300 / 10 positions, rounded; width
+    // 1 + (10^(p / 1000) - 1) * 200.
+    QTest::newRow("30 right: 1199.99 -> 1200") << 30 << 1 + (15.848931924611135 - 1) * 200;
+    QTest::newRow("150 right: 1999.95 -> 2000") << 150 << 1 + (100.0 - 1) * 200;
+    QTest::newRow("15 left: 900.005 -> 900") << -15 << 1 + (7.943282347242816 - 1) * 200;
+    QTest::newRow("300 left: -999.9 -> -1000, below the bound") << -300 << 1 + (0.1 - 1) * 200;
+}
+
+void MriViewGeometryTest::draggingRightWidensOnLogarithmicScale()
+{
+    QFETCH(int, dx);
+    QFETCH(double, width);
+    const DisplayWindow window =
+        draggedWindow({100, 100, 1000, 1801}, 100 + dx, 100, 300, fullScale2000());
+    QVERIFY2(std::abs(window.width - width) < kWidthTolerance * std::abs(width),
+             qPrintable(QString::number(window.width, 'g', 17)));
+    QCOMPARE(window.level, 1000.0);
+}
+
+void MriViewGeometryTest::draggingBackGivesNearestSliderWidth()
+{
+    // 2000 is no slider width: log10(1999 * 100 / 20000 + 1) = 1.04119... gives
+    // position 1041 and 1 + (10^1.041 - 1) * 200 = 1999.01168.
+    const DisplayWindow window = draggedWindow({50, 60, 700, 2000}, 50, 60, 300, fullScale2000());
+    QVERIFY(std::abs(window.width - 1999.0116788650416) < kWidthTolerance * 2000);
+    QCOMPARE(window.level, 700.0);
+}
+
+void MriViewGeometryTest::draggingOnEmptyWidgetKeepsWindow()
+{
+    const DisplayWindow window = draggedWindow({0, 0, 700, 2000}, 40, -40, 0, fullScale2000());
+    QCOMPARE(window.level, 700.0);
+    QCOMPARE(window.width, 2000.0);
+}
+
+void MriViewGeometryTest::draggingWithExtremeBoundsStaysInsideThem()
+{
+    // An image reaching the largest double: the level range is infinite.
+    constexpr double largest = std::numeric_limits<double>::max();
+    const LevelWidthBounds bounds = levelWidthBounds(-largest, largest, false, 0);
+
+    // Sideways only: the level must not become a number-less infinity times zero.
+    DisplayWindow sideways = draggedWindow({10, 10, 5, 1}, 400, 10, 300, bounds);
+    QCOMPARE(sideways.level, 5.0);
+    clampLevelWidth(sideways.level, sideways.width, bounds);
+    QCOMPARE(sideways.width, bounds.widthMax);
+
+    for (int dy : {-1, 1}) {
+        DisplayWindow window = draggedWindow({10, 10, 5, 1}, -400, 10 + dy, 300, bounds);
+        clampLevelWidth(window.level, window.width, bounds);
+        QVERIFY(std::isfinite(window.level) && std::isfinite(window.width));
+        QCOMPARE(window.level, dy < 0 ? bounds.levelMax : bounds.levelMin);
+        QCOMPARE(window.width, bounds.widthMin);
+    }
+
+    // A start width of 0 (an image without range) on a width scale shorter than 100
+    // has no logarithm: it counts as the narrowest width.
+    const LevelWidthBounds narrow = levelWidthBounds(1, 1, false, 0);
+    const DisplayWindow empty = draggedWindow({10, 10, 1, 0}, 10, 10, 300, narrow);
+    QCOMPARE(empty.width, 1.0);
+}
