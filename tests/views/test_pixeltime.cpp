@@ -1,0 +1,236 @@
+#include "views/pixeltime.h"
+
+#include "cases/casedata.h"
+#include "numerics/matrixmemory.h"
+#include "views/pixeltimescale.h"
+
+#include <QImage>
+#include <QKeyEvent>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Records the keys that reach it; accepts them only when asked to.
+class KeyRecorder : public QWidget
+{
+public:
+    explicit KeyRecorder(bool accepting, QWidget *parent = nullptr)
+        : QWidget(parent), accepting(accepting)
+    {
+    }
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        keys.append(event->key());
+        event->setAccepted(accepting);
+    }
+
+private:
+    bool accepting;
+};
+
+// A functional series of 3 rows and 4 frames of width 2: pixel (a, b) of frame k
+// (all counted from 0) holds 1000 + 100 a + 10 b + k.
+struct Series
+{
+    CaseData data;
+    Series()
+    {
+        data.rows = 3;
+        data.frames = 4;
+        data.cols = 8;
+        data.pd = dmatrix(1, 3, 1, 8);
+        for (int a = 0; a < 3; ++a)
+            for (int k = 0; k < 4; ++k)
+                for (int b = 0; b < 2; ++b)
+                    data.pd[a + 1][b + 1 + 2 * k] = 1000 + 100 * a + 10 * b + k;
+    }
+    ~Series() { data.release(); }
+};
+
+bool blueNear(const QImage &picture, int x, int y)
+{
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if (picture.pixelColor(x + dx, y + dy) == QColor(0, 0, 255))
+                return true;
+    return false;
+}
+
+} // namespace
+
+class TestPixelTime : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithZeros();
+    void takesTheSeriesOfAPixel_data();
+    void takesTheSeriesOfAPixel();
+    void maximumLimitsTheFrames();
+    void labelsAroundTheMean_data();
+    void labelsAroundTheMean();
+    void freshWindowDrawsOnTheMiddleLine();
+    void tooSmallWindowPaintsNothing();
+    void keysGoToTheView();
+    void unusedKeysTravelOnUpwards();
+    void sitsBesideTheView();
+};
+
+void TestPixelTime::startsWithZeros()
+{
+    PixelTime curve(nullptr, 99);
+    QCOMPARE(curve.count(), 99);
+    QCOMPARE(curve.size(), QSize(250, 150));
+    for (int k = 0; k < 99; ++k)
+        QCOMPARE(curve.value(k), 0.0);
+    PixelTime none(nullptr, -3);
+    QCOMPARE(none.count(), 0);
+}
+
+void TestPixelTime::takesTheSeriesOfAPixel_data()
+{
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    QTest::addColumn<double>("first");
+    QTest::newRow("first row and column") << 0 << 0 << 1000.0;
+    QTest::newRow("first row, last column of the frame") << 0 << 1 << 1010.0;
+    QTest::newRow("last row, first column") << 2 << 0 << 1200.0;
+    QTest::newRow("row past the frame") << 3 << 0 << 0.0;
+    QTest::newRow("column past the frame") << 0 << 2 << 0.0;
+    QTest::newRow("negative row") << -1 << 0 << 0.0;
+    QTest::newRow("negative column") << 0 << -1 << 0.0;
+}
+
+void TestPixelTime::takesTheSeriesOfAPixel()
+{
+    QFETCH(int, a);
+    QFETCH(int, b);
+    QFETCH(double, first);
+    Series series;
+    PixelTime curve(nullptr, 4);
+    curve.fillFromSeries(series.data, 1, 1);
+    curve.fillFromSeries(series.data, a, b);
+    for (int k = 0; k < 4; ++k)
+        QCOMPARE(curve.value(k), first == 0 ? 0.0 : first + k);
+}
+
+void TestPixelTime::maximumLimitsTheFrames()
+{
+    Series series;
+    PixelTime curve(nullptr, 4);
+    curve.fillFromSeries(series.data, 2, 1, 2);
+    QCOMPARE(curve.value(0), 1210.0);
+    QCOMPARE(curve.value(1), 1211.0);
+    QCOMPARE(curve.value(2), 0.0);
+
+    // More values than the case has frames: the missing frames are 0.
+    PixelTime longer(nullptr, 6);
+    longer.fillFromSeries(series.data, 0, 0);
+    QCOMPARE(longer.value(3), 1003.0);
+    QCOMPARE(longer.value(4), 0.0);
+    QCOMPARE(longer.value(5), 0.0);
+
+    // A case without frames gives zeros.
+    CaseData empty;
+    longer.fillFromSeries(empty, 0, 0);
+    QCOMPARE(longer.value(0), 0.0);
+}
+
+void TestPixelTime::labelsAroundTheMean_data()
+{
+    QTest::addColumn<double>("mean");
+    QTest::addColumn<QList<double>>("labels");
+    QTest::newRow("mean 0") << 0.0 << QList<double>{-50, -25, 0, 25, 50};
+    QTest::newRow("mean 1010") << 1010.0 << QList<double>{975, 1000, 1025, 1050};
+    QTest::newRow("mean 40 starts at 0") << 40.0 << QList<double>{0, 25, 50, 75};
+    QTest::newRow("mean -12.5") << -12.5 << QList<double>{-50, -25, 0, 25};
+    QTest::newRow("mean not a number") << std::numeric_limits<double>::quiet_NaN() << QList<double>{};
+    QTest::newRow("huge mean ends") << 1e300 << QList<double>{1e300, 1e300, 1e300, 1e300, 1e300};
+}
+
+void TestPixelTime::labelsAroundTheMean()
+{
+    QFETCH(double, mean);
+    QFETCH(QList<double>, labels);
+    const std::vector<double> computed = timeCurveLabels(mean);
+    QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
+    // A label of 0 is never written as "-0".
+    for (double label : computed)
+        QVERIFY(label != 0 || !std::signbit(label));
+}
+
+void TestPixelTime::freshWindowDrawsOnTheMiddleLine()
+{
+    // 250 x 150: h' = 149, the plot 181 x 116 from x = 60, its bottom at 126, the
+    // middle line at 126 - 58 = 68; ten frames are 18.1 pixels apart.
+    QCOMPARE(timeCurveY(0, 0, 149, 116), 68.0);
+    QCOMPARE(timeCurveY(1030, 1010, 149, 116), 48.0);
+    QCOMPARE(seriesMean({0, 10, 20}), 10.0);
+
+    PixelTime curve(nullptr, 10);
+    const QImage picture = curve.grab().toImage();
+    QVERIFY(blueNear(picture, 96, 68));
+    QVERIFY(blueNear(picture, 222, 68));
+    // The frame marker of frame 0 at x = 60, from the bottom up to 10.
+    QCOMPARE(picture.pixelColor(60, 100), QColor(255, 0, 0));
+    QCOMPARE(picture.pixelColor(60, 12), QColor(255, 0, 0));
+    // Bands: dark from 60, light from 78 (u = 36.2, each 18 wide).
+    QCOMPARE(picture.pixelColor(70, 30), QColor(200, 200, 200));
+    QCOMPARE(picture.pixelColor(85, 30), QColor(230, 230, 230));
+    QCOMPARE(picture.pixelColor(245, 145), QColor(255, 255, 255));
+}
+
+void TestPixelTime::tooSmallWindowPaintsNothing()
+{
+    for (QSize size : {QSize(70, 150), QSize(250, 34)}) {
+        PixelTime curve(nullptr, 10);
+        curve.resize(size);
+        const QImage picture = curve.grab().toImage();
+        QVERIFY(picture.pixelColor(size.width() - 2, size.height() - 2) != QColor(255, 255, 255));
+    }
+    PixelTime empty(nullptr, 0);
+    QVERIFY(empty.grab().toImage().pixelColor(200, 100) != QColor(255, 255, 255));
+}
+
+void TestPixelTime::keysGoToTheView()
+{
+    KeyRecorder view(true);
+    auto *curve = new PixelTime(&view, 10);
+    curve->show();
+    QVERIFY(QTest::qWaitForWindowExposed(curve));
+    QTest::keyClick(curve, Qt::Key_Right);
+    QTest::keyClick(curve, Qt::Key_Escape);
+    QCOMPARE(view.keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
+    // Escape does not close the window.
+    QVERIFY(curve->isVisible());
+    QCOMPARE(curve->result(), 0);
+}
+
+void TestPixelTime::unusedKeysTravelOnUpwards()
+{
+    KeyRecorder mainWindow(true);
+    auto *view = new KeyRecorder(false, &mainWindow);
+    auto *curve = new PixelTime(view, 10);
+    curve->show();
+    QTest::keyClick(curve, Qt::Key_Left);
+    QCOMPARE(view->keys, QList<int>{Qt::Key_Left});
+    QCOMPARE(mainWindow.keys, QList<int>{Qt::Key_Left});
+}
+
+void TestPixelTime::sitsBesideTheView()
+{
+    QWidget mainWindow;
+    mainWindow.setGeometry(100, 80, 800, 600);
+    PixelTime curve(nullptr, 10);
+    curve.placeBeside(&mainWindow, 500);
+    QCOMPARE(curve.pos(), QPoint(mainWindow.x() + 500 - curve.width(), mainWindow.geometry().top()));
+}
+
+QTEST_MAIN(TestPixelTime)
+#include "test_pixeltime.moc"
