@@ -8,6 +8,7 @@
 #include "views/pixeltime.h"
 
 #include <QBitmap>
+#include <QFont>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -184,6 +185,12 @@ void MriView::createOwnStatusBar()
 {
     ownStatusBar = new QStatusBar(this);
     ownStatusBar->setSizeGripEnabled(false);
+    // A sub-window is only as wide as its image, 256 pixels for most cases: in the
+    // default font the value under the mouse would be cut off by the level and
+    // width fields, so a slightly smaller one keeps every digit in sight.
+    QFont compact = ownStatusBar->font();
+    compact.setPointSizeF(compact.pointSizeF() * 0.85);
+    ownStatusBar->setFont(compact);
     levelLabel = new QLabel(ownStatusBar);
     widthLabel = new QLabel(ownStatusBar);
     ownStatusBar->addPermanentWidget(levelLabel);
