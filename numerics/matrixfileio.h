@@ -6,13 +6,19 @@
 
 #include "numerics/matrixmemory.h"
 
+#include <clocale>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 namespace matrixfileio {
 
 bool machineIsBigEndian();
+
+// The "C" locale, for numbers in files: a Qt program runs in the user's locale,
+// whose decimal point may be a comma, and a file must read the same everywhere.
+locale_t cLocale();
 
 // Reverses the byte order of each of count elements of elementSize bytes.
 void reverseBytes(void *data, std::size_t elementSize, std::size_t count);
@@ -31,11 +37,16 @@ bool seekTo(std::FILE *file, std::int64_t offset);
 std::int64_t tellPosition(std::FILE *file);
 
 // Reads decimal words from a text stream. A word longer than the buffer is an
-// error, never an overflow.
+// error, never an overflow. The stream is read in large blocks; what was read
+// ahead is given back (the stream positioned right after the last word taken)
+// when the reader goes.
 class TextWords
 {
 public:
     explicit TextWords(std::FILE *file) : file(file) {}
+    ~TextWords();
+    TextWords(const TextWords &) = delete;
+    TextWords &operator=(const TextWords &) = delete;
 
     enum class Result { Value, End, Error };
 
@@ -44,16 +55,28 @@ public:
     // A decimal integer within int32.
     Result nextInt(int32 *value);
     // What is left of the current word after the last number read from it.
-    const char *pending() const { return word + used; }
+    const char *pending();
 
 private:
     Result nextWord();
+    // Moves the unread bytes to the front and reads more; false at the end of the
+    // stream (or on an error) with nothing new.
+    bool refill();
+    // The current word, NUL-terminated, into word (numbers are read in place).
+    void copyWord();
 
     static constexpr std::size_t capacity = 512;
+    static constexpr std::size_t blockSize = 1 << 16;
     std::FILE *file;
     char word[capacity] = {};
     std::size_t wordLength = 0;
     std::size_t used = 0;
+    std::size_t wordStart = 0; // of the current word in block
+    bool copied = false;       // word holds the current word
+    std::vector<char> block;   // blockSize bytes and a NUL after the data
+    std::size_t position = 0; // next unread byte of block
+    std::size_t filled = 0;   // bytes of block holding data
+    bool streamEnded = false;
 };
 
 } // namespace matrixfileio

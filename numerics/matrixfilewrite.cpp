@@ -1,4 +1,5 @@
 #include "numerics/matrixfile.h"
+#include "numerics/matrixfileio.h"
 
 #include <cctype>
 #include <cmath>
@@ -68,7 +69,11 @@ bool writeTextValue(std::FILE *file, const char *format, double value)
 {
     if (!std::isfinite(value))
         return std::fprintf(file, "%8s", "NaN") > 0;
-    return std::fprintf(file, format, value) >= 0;
+    // Written with a decimal point whatever the user's locale, as it is read.
+    const locale_t userLocale = uselocale(matrixfileio::cLocale());
+    const bool ok = std::fprintf(file, format, value) >= 0;
+    uselocale(userLocale);
+    return ok;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "numerics/matrixtail.h"
 
+#include "numerics/matrixfileio.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -96,7 +98,7 @@ int tailGetDouble(int32 tailLength, char *tail, const char *key, double *value, 
     if (!value || !copyValueLine(tailLength, tail, key, occurrence, text, sizeof text))
         return 0;
     char *end = nullptr;
-    const double number = std::strtod(text, &end);
+    const double number = strtod_l(text, &end, matrixfileio::cLocale());
     if (end == text)
         return 0;
     *value = number;
