@@ -16,12 +16,13 @@ double guarded(double value)
 }
 
 // I_x(a, b) for arguments already known to be in the domain.
-bool incompleteBeta(double a, double b, double x, int maxIterations, double &value)
+bool incompleteBeta(const BetaShape &shape, double x, int maxIterations, double &value)
 {
+    const double a = shape.a;
+    const double b = shape.b;
     const double front = (x == 0 || x == 1)
         ? 0.0
-        : std::exp(lnGamma(a + b) - lnGamma(a) - lnGamma(b) + a * std::log(x)
-                   + b * std::log(1 - x));
+        : std::exp(shape.lnGammaPart + a * std::log(x) + b * std::log(1 - x));
     double fraction = 0;
     // The symmetry I_x(a, b) = 1 − I_(1−x)(b, a) keeps the fraction where it
     // converges quickly.
@@ -97,11 +98,21 @@ double betacf(double a, double b, double x)
     return value;
 }
 
+BetaShape betaShape(double a, double b)
+{
+    return {a, b, lnGamma(a + b) - lnGamma(a) - lnGamma(b)};
+}
+
+bool tryBetai(const BetaShape &shape, double x, int maxIterations, double &value)
+{
+    if (!(shape.a > 0) || !(shape.b > 0) || !inUnitInterval(x))
+        return false;
+    return incompleteBeta(shape, x, maxIterations, value);
+}
+
 bool tryBetai(double a, double b, double x, int maxIterations, double &value)
 {
-    if (!(a > 0) || !(b > 0) || !inUnitInterval(x))
-        return false;
-    return incompleteBeta(a, b, x, maxIterations, value);
+    return tryBetai(betaShape(a, b), x, maxIterations, value);
 }
 
 double betai(double a, double b, double x)
@@ -109,7 +120,7 @@ double betai(double a, double b, double x)
     if (!inUnitInterval(x))
         nrerror("Bad x in routine betai");
     double value = 0;
-    if (!incompleteBeta(a, b, x, betacfMaxIterations, value))
+    if (!incompleteBeta(betaShape(a, b), x, betacfMaxIterations, value))
         nrerror(nonConvergenceText);
     return value;
 }

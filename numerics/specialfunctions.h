@@ -27,4 +27,15 @@ double betai(double a, double b, double x);
 bool tryBetacf(double a, double b, double x, int maxIterations, double &value);
 bool tryBetai(double a, double b, double x, int maxIterations, double &value);
 
+// tryBetai for many x with the same a and b: the gamma functions of the prefactor,
+// ln Γ(a + b) − ln Γ(a) − ln Γ(b), are computed once, with the same result.
+struct BetaShape
+{
+    double a = 0;
+    double b = 0;
+    double lnGammaPart = 0;
+};
+BetaShape betaShape(double a, double b);
+bool tryBetai(const BetaShape &shape, double x, int maxIterations, double &value);
+
 #endif

@@ -2,8 +2,12 @@
 
 #include "numerics/matrixmemory.h"
 #include "numerics/specialfunctions.h"
+#include "simulation/vectorexp.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <vector>
 
 namespace {
 
@@ -17,40 +21,75 @@ bool isTaskFrame(int32 frame)
     return ((frame - firstCountedFrame) / blockLength) % 2 == 1;
 }
 
-// Moments of one condition's block. The sums are taken about the block's first
-// value, so a constant block has exactly zero variance and bright pixels keep
-// their digits.
+using Pair = vectormath::Double2;
+using vectormath::load;
+using vectormath::store;
+
+// Moments of one condition's block for every pixel of an image row. The sums are
+// taken about each pixel's first value of the block, so a constant block has
+// exactly zero variance and bright pixels keep their digits. The frame count is
+// the same for all pixels.
 class BlockMoments
 {
 public:
-    void add(double x)
+    explicit BlockMoments(int32 width) : origin(width), sum(width), squares(width) {}
+
+    // Adds frames first..last (consecutive, all of this condition) of an image row
+    // whose frame f starts at row + (f - 1) * width. Two pixels at a time, the
+    // sums held in registers over the frames; each pixel sees the same operations
+    // in the same order as one frame at a time.
+    void addFrames(const double *row, int32 first, int32 last)
     {
+        const int32 width = int32(origin.size());
+        const auto frameValues = [&](int32 frame) { return row + std::ptrdiff_t(frame - 1) * width; };
         if (count == 0)
-            origin = x;
-        const double offset = x - origin;
-        sum += offset;
-        squares += offset * offset;
-        ++count;
+            std::copy(frameValues(first), frameValues(first) + width, origin.begin());
+        int32 j = 0;
+        for (; j + 2 <= width; j += 2) {
+            const Pair start = load<Pair>(&origin[j]);
+            Pair sumOf = load<Pair>(&sum[j]);
+            Pair squaresOf = load<Pair>(&squares[j]);
+            for (int32 frame = first; frame <= last; ++frame) {
+                const Pair offset = load<Pair>(frameValues(frame) + j) - start;
+                sumOf += offset;
+                squaresOf += offset * offset;
+            }
+            store(&sum[j], sumOf);
+            store(&squares[j], squaresOf);
+        }
+        for (; j < width; ++j) {
+            for (int32 frame = first; frame <= last; ++frame) {
+                const double offset = frameValues(frame)[j] - origin[j];
+                sum[j] += offset;
+                squares[j] += offset * offset;
+            }
+        }
+        count += last - first + 1;
     }
 
-    double mean() const { return origin + sum / count; }
+    double mean(int32 j) const { return origin[j] + sum[j] / count; }
 
-    double variance() const
+    double variance(int32 j) const
     {
         // Rounding may leave a tiny negative for a nearly constant block; a NaN
         // must survive so that the pixel is recognised as unusable.
-        const double offsetMean = sum / count;
-        const double spread = squares / count - offsetMean * offsetMean;
+        const double offsetMean = sum[j] / count;
+        const double spread = squares[j] / count - offsetMean * offsetMean;
         return spread < 0 ? 0.0 : spread;
     }
 
-    void clear() { *this = BlockMoments(); }
+    void clear()
+    {
+        count = 0;
+        std::fill(sum.begin(), sum.end(), 0.0);
+        std::fill(squares.begin(), squares.end(), 0.0);
+    }
 
 private:
     int32 count = 0;
-    double origin = 0;
-    double sum = 0;
-    double squares = 0;
+    std::vector<double> origin;
+    std::vector<double> sum;
+    std::vector<double> squares;
 };
 
 struct PixelStatistics
@@ -65,37 +104,17 @@ struct PixelStatistics
 // Two-sided tail probability of Student's t; the fraction always converges for
 // these arguments in practice, the normal tail only keeps a file from ending the
 // program if it ever did not.
-double twoSidedTail(double t, double degreesOfFreedom)
+double twoSidedTail(double t, double degreesOfFreedom, const BetaShape &shape)
 {
     double tail = 0;
-    if (tryBetai(degreesOfFreedom / 2, 0.5, degreesOfFreedom / (degreesOfFreedom + t * t),
-                 betacfMaxIterations, tail))
+    if (tryBetai(shape, degreesOfFreedom / (degreesOfFreedom + t * t), betacfMaxIterations, tail))
         return tail;
     return std::erfc(std::fabs(t) / std::sqrt(2.0));
 }
 
-PixelStatistics pixelStatistics(double **series, int32 row, int32 column, int32 frameWidth,
-                                int32 frames)
+PixelStatistics pixelStatistics(int32 pairs, double differenceSum, double varianceSum,
+                                double lastRestMean, int32 frames, const BetaShape &shape)
 {
-    BlockMoments rest;
-    BlockMoments task;
-    int32 pairs = 0;
-    double differenceSum = 0;
-    double varianceSum = 0;
-    double lastRestMean = 0;
-    for (int32 frame = firstCountedFrame; frame <= frames; ++frame) {
-        const bool taskFrame = isTaskFrame(frame);
-        (taskFrame ? task : rest).add(series[row][(frame - 1) * frameWidth + column]);
-        if (taskFrame && (frame == frames || !isTaskFrame(frame + 1))) {
-            lastRestMean = rest.mean();
-            differenceSum += task.mean() - lastRestMean;
-            varianceSum += (rest.variance() + task.variance()) / 2;
-            ++pairs;
-            rest.clear();
-            task.clear();
-        }
-    }
-
     PixelStatistics result;
     if (pairs == 0)
         return result;
@@ -111,11 +130,77 @@ PixelStatistics pixelStatistics(double **series, int32 row, int32 column, int32 
     // A variance too small for its square root to divide by is as good as zero.
     if (!std::isfinite(t))
         return result;
-    const double tail = twoSidedTail(t, frames - 1.0);
+    const double tail = twoSidedTail(t, frames - 1.0, shape);
     result.tValue = t;
     result.pValue = t >= 0 ? tail / 2 : 1 - tail / 2;
     result.activation = t > 0 ? activationPerT * t : 0;
     return result;
+}
+
+// The accumulators of one image row, allocated once for all rows.
+struct RowAccumulators
+{
+    explicit RowAccumulators(int32 width)
+        : rest(width), task(width), differenceSum(width), varianceSum(width), lastRestMean(width)
+    {
+    }
+
+    void clear()
+    {
+        rest.clear();
+        task.clear();
+        std::fill(differenceSum.begin(), differenceSum.end(), 0.0);
+        std::fill(varianceSum.begin(), varianceSum.end(), 0.0);
+        std::fill(lastRestMean.begin(), lastRestMean.end(), 0.0);
+    }
+
+    BlockMoments rest;
+    BlockMoments task;
+    std::vector<double> differenceSum;
+    std::vector<double> varianceSum;
+    std::vector<double> lastRestMean;
+};
+
+// The statistics of image row i, all its pixels at once: the frames are visited in
+// order, each adding one contiguous row of values to its condition's moments.
+void rowStatistics(CaseData &data, int32 i, int32 frameWidth, const BetaShape &shape,
+                   RowAccumulators &row)
+{
+    const int32 frames = data.frames;
+    row.clear();
+    BlockMoments &rest = row.rest;
+    BlockMoments &task = row.task;
+    std::vector<double> &differenceSum = row.differenceSum;
+    std::vector<double> &varianceSum = row.varianceSum;
+    std::vector<double> &lastRestMean = row.lastRestMean;
+    int32 pairs = 0;
+    const double *series = &data.pd[i][1];
+    // Block by block: rest, task, rest, ...; a task block (even one cut short by the
+    // end of the series) completes a pair.
+    for (int32 first = firstCountedFrame; first <= frames; first += blockLength) {
+        const int32 last = std::min(frames, first + blockLength - 1);
+        const bool taskBlock = isTaskFrame(first);
+        (taskBlock ? task : rest).addFrames(series, first, last);
+        if (taskBlock) {
+            for (int32 j = 0; j < frameWidth; ++j) {
+                lastRestMean[j] = rest.mean(j);
+                differenceSum[j] += task.mean(j) - lastRestMean[j];
+                varianceSum[j] += (rest.variance(j) + task.variance(j)) / 2;
+            }
+            ++pairs;
+            rest.clear();
+            task.clear();
+        }
+    }
+    for (int32 j = 0; j < frameWidth; ++j) {
+        const PixelStatistics pixel = pixelStatistics(pairs, differenceSum[j], varianceSum[j],
+                                                      lastRestMean[j], frames, shape);
+        data.difference[i][j + 1] = pixel.difference;
+        data.variance[i][j + 1] = pixel.variance;
+        data.tValue[i][j + 1] = pixel.tValue;
+        data.pValue[i][j + 1] = pixel.pValue;
+        data.activation[i][j + 1] = pixel.activation;
+    }
 }
 
 bool allocateMaps(CaseData &data, int32 frameWidth)
@@ -146,14 +231,11 @@ void computeFmriStatistics(CaseData &data)
     const int32 frameWidth = data.cols / data.frames;
     if (frameWidth < 1 || !allocateMaps(data, frameWidth))
         return;
-    for (int32 i = 1; i <= data.rows; ++i) {
-        for (int32 j = 1; j <= frameWidth; ++j) {
-            const PixelStatistics pixel = pixelStatistics(data.pd, i, j, frameWidth, data.frames);
-            data.difference[i][j] = pixel.difference;
-            data.variance[i][j] = pixel.variance;
-            data.tValue[i][j] = pixel.tValue;
-            data.pValue[i][j] = pixel.pValue;
-            data.activation[i][j] = pixel.activation;
-        }
-    }
+    // Student's t with frames − 1 degrees of freedom: the same beta function for
+    // every pixel.
+    const double degreesOfFreedom = data.frames - 1.0;
+    const BetaShape shape = betaShape(degreesOfFreedom / 2, 0.5);
+    RowAccumulators row(frameWidth);
+    for (int32 i = 1; i <= data.rows; ++i)
+        rowStatistics(data, i, frameWidth, shape, row);
 }

@@ -1,13 +1,16 @@
 #include "views/mriview.h"
 
 #include "app/mainwindow.h"
+#include "simulation/greypixels.h"
 #include "views/mriviewoverlays.h"
 
 #include <QImage>
 #include <QMdiArea>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -16,6 +19,10 @@ constexpr int kDarkGlyphGrey = 192; // from here on a yellow glyph would not sho
 
 const QColor kYellow(255, 255, 0);
 const QColor kDarkGreen(0, 128, 0);
+
+// Image rows converted together before they are copied into the picture lines: a
+// band of picture pixels per line fills a cache line.
+constexpr int kBandRows = 16;
 
 } // namespace
 
@@ -57,7 +64,9 @@ void MriView::paintEvent(QPaintEvent *)
 }
 
 // Built at the image's own size and scaled by the toolkit: painting follows every
-// animation and movie tick.
+// animation and movie tick. The picture is filled in bands of image rows (picture
+// columns): each row's values become grey pixels in one branch-free pass over
+// memory in its own order, then the band is copied into the picture line by line.
 void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWidth) const
 {
     if (imageRect.width <= 0 || imageRect.height <= 0)
@@ -67,16 +76,31 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
     const int statisticsCols = data.frames != 0 ? data.cols / data.frames : 0;
 
     QImage picture(imageRows, imageCols, QImage::Format_RGB32);
-    for (int y = 0; y < imageCols; ++y) {
-        auto *line = reinterpret_cast<QRgb *>(picture.scanLine(y));
-        for (int x = 0; x < imageRows; ++x) {
-            const double v = image[x + 1][y + 1];
-            if (functional && v < 0 && x < data.rows && y < statisticsCols) {
-                line[x] = significantPixelColour(data.pValue[x + 1][y + 1], pThreshold);
-            } else {
-                const int g = levelToGrey(v, shownLevel, shownWidth, invertGrey);
-                line[x] = qRgb(g, g, g);
-            }
+    auto *pixels = reinterpret_cast<QRgb *>(picture.bits());
+    const qsizetype lineLength = picture.bytesPerLine() / qsizetype(sizeof(QRgb));
+    // Band rows a little longer than the image rows: at a stride of a power of two
+    // the reads from the band and the writes to the picture lines would fall on
+    // the same cache sets.
+    const std::size_t bandStride = std::size_t(imageCols) + 16;
+    std::vector<QRgb> band(std::size_t(kBandRows) * bandStride);
+    for (int x0 = 0; x0 < imageRows; x0 += kBandRows) {
+        const int rowsInBand = std::min(kBandRows, imageRows - x0);
+        for (int r = 0; r < rowsInBand; ++r) {
+            const int x = x0 + r;
+            QRgb *out = &band[std::size_t(r) * bandStride];
+            greyPixels(image[x + 1] + 1, out, imageCols, shownLevel, shownWidth, invertGrey);
+            if (!functional || x >= data.rows)
+                continue;
+            // Significant pixels of a functional case are painted in colour.
+            const double *values = image[x + 1] + 1;
+            for (int y = 0; y < imageCols && y < statisticsCols; ++y)
+                if (values[y] < 0)
+                    out[y] = significantPixelColour(data.pValue[x + 1][y + 1], pThreshold);
+        }
+        for (int y = 0; y < imageCols; ++y) {
+            QRgb *line = pixels + qsizetype(y) * lineLength + x0;
+            for (int r = 0; r < rowsInBand; ++r)
+                line[r] = band[std::size_t(r) * bandStride + std::size_t(y)];
         }
     }
     painter.drawImage(imageRect.x0, imageRect.y0,

@@ -1,0 +1,99 @@
+// One animation tick of a view at n x n: computeSignal with the next echo time,
+// then a synchronous repaint of the view at n x n pixels on the offscreen
+// platform; and the memory floor it is measured against.
+
+#include "app/mainwindow.h"
+#include "bench/benchcases.h"
+#include "numerics/matrixmemory.h"
+#include "simulation/signalmodel.h"
+#include "views/mriview.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// One plain pass that reads the three maps and writes a 32-bit picture of the
+// same size: what any tick must at least cost.
+void memoryFloor(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    const CaseData &data = bench::resampledCase("glioblastoma", n);
+    const std::size_t pixels = std::size_t(n) * n;
+    const double *pd = data.pd[1] + 1;
+    const double *t1 = data.t1[1] + 1;
+    const double *t2 = data.t2[1] + 1;
+    std::vector<std::uint32_t> picture(pixels);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < pixels; ++i)
+            picture[i] = 0xff000000u | (std::uint32_t(std::int32_t(pd[i] + t1[i] + t2[i])) & 0xffu);
+        benchmark::DoNotOptimize(picture.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * std::int64_t(pixels));
+}
+
+// A view of the glioblastoma case at n x n, shown at its own size; the window
+// borrows the case and hands it back when it goes.
+struct TickView
+{
+    MainWindow window;
+    MriView *view = nullptr;
+
+    explicit TickView(int n)
+    {
+        window.caseData = bench::resampledCase("glioblastoma", n);
+        double **image = dmatrix(1, n, 1, n);
+        computeSignal(window.caseData, image, n, n, 40, 500, 0, 0, 0);
+        view = new MriView(&window, ViewNewRecording, image, n, n);
+        view->resize(n, n);
+        view->show();
+        QApplication::processEvents();
+    }
+    ~TickView()
+    {
+        delete view;
+        window.caseData = CaseData();
+    }
+    bool showsWholePicture(int n) const
+    {
+        return view->pictureRect().width == n && view->pictureRect().height == n;
+    }
+};
+
+void animationTick(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    TickView tick(n);
+    if (!tick.showsWholePicture(n))
+        state.SkipWithError("the view does not show the picture at its own size");
+
+    double te = 0;
+    for (auto _ : state) {
+        te = te >= 499 ? 1 : te + 1;
+        computeSignal(tick.window.caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
+        tick.view->repaint();
+    }
+    state.SetItemsProcessed(state.iterations() * n * n);
+}
+
+// The painting half of the tick alone.
+void repaintOnly(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    TickView tick(n);
+    for (auto _ : state)
+        tick.view->repaint();
+    state.SetItemsProcessed(state.iterations() * n * n);
+}
+
+} // namespace
+
+BENCHMARK(memoryFloor)->Name("tick/memory_floor")->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(animationTick)->Name("tick/compute_and_paint")->Arg(256)->Arg(1024)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(repaintOnly)->Name("tick/paint")->Arg(1024)->Unit(benchmark::kMicrosecond);
