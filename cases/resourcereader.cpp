@@ -23,10 +23,11 @@ bool readResourceCase(const QString &name, CaseFile &file)
 
     // Checking the length first keeps a damaged header from causing a huge
     // allocation for data that is not there.
+    // rows x cols fits into 62 bits; counted in floats it cannot overflow.
     const qint64 values = qint64(rows) * cols;
-    const qint64 dataBytes = values * qint64(sizeof(float));
-    if (resource.size() - resource.pos() < dataBytes)
+    if ((resource.size() - resource.pos()) / qint64(sizeof(float)) < values)
         return false;
+    const qint64 dataBytes = values * qint64(sizeof(float));
 
     std::vector<float> buffer(static_cast<std::size_t>(values));
     if (resource.read(reinterpret_cast<char *>(buffer.data()), dataBytes) != dataBytes)
