@@ -148,6 +148,13 @@ void LevelCont::moveSliders(double level, double width, double widthMax)
 
 void LevelCont::showFollowedWindow(double level, double width, double widthMax)
 {
+    // Only shown: a dialog that still edits its own view (one opened while following
+    // was on, or beside an ADC view) would otherwise spread the window back, and two
+    // such dialogs would hand it to each other without end.
+    const QSignalBlocker levelBlocker(levelSlider);
+    const QSignalBlocker widthBlocker(widthSlider);
+    const QSignalBlocker levelEditBlocker(levelEdit);
+    const QSignalBlocker widthEditBlocker(widthEdit);
     levelSlider->setValue(sliderValue(level));
     widthSlider->setValue(widthToSlider(width, widthMax));
     levelEdit->setText(wholeText(level));

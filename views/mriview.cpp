@@ -164,6 +164,11 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
     currentWidth = display.width;
 
     bounds = levelWidthBounds(display.rangeLow, display.rangeHigh, data.isMri, data.fullScale);
+    // The bounds of a case follow its full scale, which a map's values (T1 of fluid)
+    // can pass; the first window obeys them like every later one. A width of 0 stays:
+    // an image without range starts black.
+    if (currentWidth != 0)
+        clampLevelWidth(currentLevel, currentWidth, bounds);
     crossLabel->setVisible(data.isMri);
     setReadouts(currentLevel, currentWidth);
 
