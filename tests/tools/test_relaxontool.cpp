@@ -1,5 +1,7 @@
 #include "tests/numerics/test_matrixfile_helpers.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +208,33 @@ private slots:
         QCOMPARE(runTool({"dump", out}).out,
                  doubleDump + "--- tail\nMRI PD,T1,T2 DATA\nunits\nms\n");
         QVERIFY(readBytes(out).endsWith("DATA\nunits\nms\n"));
+    }
+
+    void convertNeverLosesData()
+    {
+        const QString input = writeVariant("binary dense double");
+        const QByteArray original = readBytes(input);
+
+        // Onto itself, also under another spelling of its name.
+        const QFileInfo info(input);
+        const QString sameByOtherName = info.absolutePath() + "/./" + info.fileName();
+        for (const QString &target : {input, sameByOtherName}) {
+            const ToolRun run = runTool({"convert", input, target, "--to", "text"});
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY(run.err.startsWith("relaxon-tool: will not overwrite the input file"));
+            QCOMPARE(readBytes(input), original);
+        }
+
+        // A target that cannot be replaced stays as it was, and no partial file is left.
+        const QString directory = newPath();
+        QVERIFY(QDir().mkpath(directory));
+        const ToolRun run = runTool({"convert", input, directory, "--to", "binary"});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.startsWith("relaxon-tool: cannot write"));
+        QVERIFY(QFileInfo(directory).isDir());
+        const QStringList leftOver = QDir(QFileInfo(directory).absolutePath())
+                                         .entryList({"*.partial-*"}, QDir::Files);
+        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver.join(' ')));
     }
 
     void badUsageFailsWithOneLine_data()

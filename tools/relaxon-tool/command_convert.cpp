@@ -3,7 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +58,12 @@ bool readWholeFile(const char *fileName, std::string *contents)
     return ok;
 }
 
+bool sameFile(const char *a, const char *b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
 } // namespace
 
 int runConvert(int argc, char **argv)
@@ -80,12 +89,23 @@ int runConvert(int argc, char **argv)
     if (tail.size() > std::size_t(INT32_MAX))
         return failWith("tail file %s is too large", options.tailFile);
 
+    if (sameFile(options.input, options.output))
+        return failWith("will not overwrite the input file %s", options.input);
+
+    // The target is replaced only by a complete file: a full disk or a failed write
+    // leaves whatever was there before.
+    const std::string partial =
+        std::string(options.output) + ".partial-" + std::to_string(long(getpid()));
     const int32 tailLength = int32(tail.size());
     const int written = options.toText
-                            ? putmatrix_text(options.output, loaded.values, loaded.rows,
+                            ? putmatrix_text(partial.c_str(), loaded.values, loaded.rows,
                                              loaded.cols, exactTextFormat, tailLength, tail.data(),
                                              loaded.counts, loaded.indices)
-                            : putmatrix(options.output, loaded.values, loaded.rows, loaded.cols,
+                            : putmatrix(partial.c_str(), loaded.values, loaded.rows, loaded.cols,
                                         tailLength, tail.data(), loaded.counts, loaded.indices);
-    return written ? 0 : failWith("cannot write %s", options.output);
+    if (!written || std::rename(partial.c_str(), options.output) != 0) {
+        std::remove(partial.c_str());
+        return failWith("cannot write %s", options.output);
+    }
+    return 0;
 }
