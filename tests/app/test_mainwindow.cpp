@@ -100,6 +100,7 @@ private slots:
     void positionWithoutSizeTakesDefaultSize();
     void offScreenPositionFallsBackToDefault();
     void closingStoresGeometryForNextStart();
+    void unwritableSettingsStoreIsSurvived();
     void exitClosesTheWindow();
     void fileOpenEventLoadsExistingFile();
     void fileOpenEventForMissingFileIsDropped();
@@ -345,6 +346,23 @@ void MainWindowTest::closingStoresGeometryForNextStart()
     MainWindow second;
     QCOMPARE(second.pos(), closedAt);
     QCOMPARE(second.size(), closedSize);
+}
+
+void MainWindowTest::unwritableSettingsStoreIsSurvived()
+{
+    // Nobody, not even the superuser, can create a folder below /proc.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStringLiteral("/proc/relaxon-settings"));
+    {
+        MainWindow window;
+        window.show();
+        window.resize(420, 310);
+        QVERIFY(window.close());
+        QVERIFY(!window.isVisible());
+    }
+    MainWindow again;
+    QVERIFY(again.size().isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
 }
 
 void MainWindowTest::exitClosesTheWindow()
