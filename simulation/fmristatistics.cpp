@@ -1,7 +1,7 @@
 #include "simulation/fmristatistics.h"
 
 #include "numerics/matrixmemory.h"
-#include "numerics/specialfunctions.h"
+#include "numerics/incompletebeta.h"
 #include "simulation/vectorexp.h"
 
 #include <algorithm>

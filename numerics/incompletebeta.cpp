@@ -1,4 +1,4 @@
-#include "numerics/specialfunctions.h"
+#include "numerics/incompletebeta.h"
 
 #include "numerics/matrixmemory.h"
 

@@ -1,4 +1,4 @@
-#include "numerics/specialfunctions.h"
+#include "numerics/incompletebeta.h"
 
 #include <QTest>
 
@@ -24,7 +24,7 @@ double upperTail(double t, double nu)
 
 } // namespace
 
-class TestSpecialFunctions : public QObject
+class TestIncompleteBeta : public QObject
 {
     Q_OBJECT
 
@@ -169,5 +169,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestSpecialFunctions)
-#include "test_specialfunctions.moc"
+QTEST_APPLESS_MAIN(TestIncompleteBeta)
+#include "test_incompletebeta.moc"

@@ -1,5 +1,5 @@
-#ifndef RELAXON_NUMERICS_SPECIALFUNCTIONS_H
-#define RELAXON_NUMERICS_SPECIALFUNCTIONS_H
+#ifndef RELAXON_NUMERICS_INCOMPLETEBETA_H
+#define RELAXON_NUMERICS_INCOMPLETEBETA_H
 
 // Special functions behind the p values of the functional statistics.
 
