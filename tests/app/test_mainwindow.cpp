@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "menutexts.h"
 #include "app/relaxon.h"
 #include "app/resourceregistry.h"
 #include "modalcloser.h"
@@ -22,25 +23,6 @@
 #include <cmath>
 
 namespace {
-
-QStringList menuTexts(const QList<QAction *> &actions)
-{
-    QStringList texts;
-    for (QAction *action : actions) {
-        if (action->isVisible())
-            texts.append(action->isSeparator() ? QStringLiteral("|") : action->text());
-    }
-    return texts;
-}
-
-QMenu *menuTitled(MainWindow &window, const QString &title)
-{
-    for (QAction *action : window.menuBar()->actions()) {
-        if (action->text() == title)
-            return action->menu();
-    }
-    return nullptr;
-}
 
 QAction *actionTexted(MainWindow &window, const QString &text)
 {
@@ -126,13 +108,13 @@ void MainWindowTest::init()
 void MainWindowTest::menusOfTheNoCasePhase()
 {
     MainWindow window;
-    QCOMPARE(menuTexts(window.menuBar()->actions()),
+    QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
-    QCOMPARE(menuTexts(menuTitled(window, "&File")->actions()),
+    QCOMPARE(visibleTexts(menuTitled(window, "&File")->actions()),
              (builtInCaseNames() + QStringList{"|", "&Open from disk...", "&Close", "E&xit"}));
-    QCOMPARE(menuTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
-    QCOMPARE(menuTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
-    QCOMPARE(menuTexts(menuTitled(window, "&Help")->actions()), QStringList{"&About..."});
+    QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
+    QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
+    QCOMPARE(visibleTexts(menuTitled(window, "&Help")->actions()), QStringList{"&About..."});
 }
 
 void MainWindowTest::toolBarOfTheNoCasePhase()
@@ -163,7 +145,7 @@ void MainWindowTest::openButtonMenuListsCasesAndOpen()
     auto *openButton = qobject_cast<QToolButton *>(openItem->defaultWidget());
     QMenu *menu = openButton->menu();
     QVERIFY(menu);
-    QCOMPARE(menuTexts(menu->actions()), (builtInCaseNames() + QStringList{"|", "&Open from disk..."}));
+    QCOMPARE(visibleTexts(menu->actions()), (builtInCaseNames() + QStringList{"|", "&Open from disk..."}));
     // All ten slots exist; the ones without a case stay hidden.
     QCOMPARE(menu->actions().size(), MainWindow::builtInCaseSlots + 2);
 }
@@ -288,7 +270,7 @@ void MainWindowTest::secondLoadRestoresTheNoCaseBars()
     window.loadFile(path);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    QCOMPARE(menuTexts(window.menuBar()->actions()),
+    QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
     const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
     QCOMPARE(bars.size(), 1);

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "menutexts.h"
 #include "app/relaxon.h"
 #include "app/resourceregistry.h"
 
@@ -33,25 +34,6 @@ const QString oligodendroglioma = QStringLiteral(":/files/oligodendroglioma.mri"
 const QString dti = QStringLiteral(":/files/dti.mri");
 const QString fmri = QStringLiteral(":/files/fmri.mri");
 const QString plainImage = QStringLiteral(":/files/mrt1.mri");
-
-QStringList visibleTexts(const QList<QAction *> &actions)
-{
-    QStringList texts;
-    for (QAction *action : actions) {
-        if (action->isVisible())
-            texts.append(action->isSeparator() ? QStringLiteral("|") : action->text());
-    }
-    return texts;
-}
-
-QMenu *menuTitled(MainWindow &window, const QString &title)
-{
-    for (QAction *action : window.menuBar()->actions()) {
-        if (action->text() == title)
-            return action->menu();
-    }
-    return nullptr;
-}
 
 int menusTitled(MainWindow &window, const QString &title)
 {

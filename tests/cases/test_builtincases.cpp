@@ -1,3 +1,5 @@
+#include "loadedcase.h"
+
 #include "cases/caseloader.h"
 #include "numerics/matrixmemory.h"
 
@@ -20,27 +22,6 @@ namespace {
 // Stored as floats: symmetric components agree to float precision.
 constexpr double kFloatTolerance = 1e-6;
 
-struct BuiltinCase
-{
-    CaseFile file;
-    CaseData data;
-    CaseSetup setup;
-
-    bool load(const QString &name)
-    {
-        if (!readCaseFile(name, file))
-            return false;
-        setup = setupCase(file, data);
-        return true;
-    }
-    ~BuiltinCase()
-    {
-        if (setup.image)
-            free_dmatrix(setup.image, 1, setup.imageRows, 1);
-        data.release();
-    }
-};
-
 constexpr const char *kNotCompiledIn = "the built-in cases are not compiled in";
 
 // The raw float stored at the given file row and column of a built-in case.
@@ -57,7 +38,7 @@ double storedValue(const QString &name, qint64 row, qint64 col, qint64 cols)
 
 } // namespace
 
-class TestBuiltinCases : public QObject
+class TestLoadedCases : public QObject
 {
     Q_OBJECT
 
@@ -69,7 +50,7 @@ private slots:
         const QString name = QStringLiteral(":/files/glioblastoma.mri");
         if (!QFile::exists(name))
             QSKIP(kNotCompiledIn);
-        BuiltinCase loaded;
+        LoadedCase loaded;
         QVERIFY(loaded.load(name));
         QCOMPARE(loaded.setup.kind, CaseKind::Mri);
         QCOMPARE(loaded.data.rows, 256);
@@ -85,7 +66,7 @@ private slots:
         const QString name = QStringLiteral(":/files/oligodendroglioma.mri");
         if (!QFile::exists(name))
             QSKIP(kNotCompiledIn);
-        BuiltinCase loaded;
+        LoadedCase loaded;
         QVERIFY(loaded.load(name));
         QCOMPARE(loaded.setup.kind, CaseKind::Mri);
         QCOMPARE(loaded.data.rows, 256);
@@ -103,7 +84,7 @@ private slots:
         QFETCH(QString, name);
         if (!QFile::exists(name))
             QSKIP(kNotCompiledIn);
-        BuiltinCase loaded;
+        LoadedCase loaded;
         QVERIFY(loaded.load(name));
         const CaseData &data = loaded.data;
         QCOMPARE(loaded.setup.kind, CaseKind::MriWithDti);
@@ -133,7 +114,7 @@ private slots:
         const QString name = QStringLiteral(":/files/fmri.mri");
         if (!QFile::exists(name))
             QSKIP(kNotCompiledIn);
-        BuiltinCase loaded;
+        LoadedCase loaded;
         QVERIFY(loaded.load(name));
         QCOMPARE(loaded.setup.kind, CaseKind::Functional);
         QCOMPARE(loaded.data.frames, 99);
@@ -150,7 +131,7 @@ private slots:
         const QString name = QStringLiteral(":/files/mrt1.mri");
         if (!QFile::exists(name))
             QSKIP(kNotCompiledIn);
-        BuiltinCase loaded;
+        LoadedCase loaded;
         QVERIFY(loaded.load(name));
         QCOMPARE(loaded.setup.kind, CaseKind::Plain);
         QCOMPARE(loaded.setup.imageRows, 256);
@@ -159,9 +140,9 @@ private slots:
     }
 };
 
-int runBuiltinCaseTests(int argc, char **argv)
+int runLoadedCaseTests(int argc, char **argv)
 {
-    TestBuiltinCases builtin;
+    TestLoadedCases builtin;
     return QTest::qExec(&builtin, argc, argv);
 }
 

@@ -1,5 +1,7 @@
 #include "casefilewriter.h"
 
+#include "loadedcase.h"
+
 #include "cases/caseloader.h"
 #include "cases/resourcereader.h"
 #include "numerics/matrixmemory.h"
@@ -11,7 +13,7 @@
 #include <cmath>
 #include <limits>
 
-int runBuiltinCaseTests(int argc, char **argv);
+int runLoadedCaseTests(int argc, char **argv);
 
 namespace {
 
@@ -20,28 +22,6 @@ constexpr double kSqrt3 = 1.7320508075688772;
 constexpr double kNormTolerance = 1e-15;
 
 double ramp(int32 i, int32 j) { return 10.0 * i + j; }
-
-// A loaded case; releases what the set-up handed out.
-struct LoadedCase
-{
-    CaseFile file;
-    CaseData data;
-    CaseSetup setup;
-
-    bool load(const QString &name)
-    {
-        if (!readCaseFile(name, file))
-            return false;
-        setup = setupCase(file, data);
-        return true;
-    }
-    ~LoadedCase()
-    {
-        if (setup.image)
-            free_dmatrix(setup.image, 1, setup.imageRows, 1);
-        data.release();
-    }
-};
 
 } // namespace
 
@@ -472,7 +452,7 @@ int main(int argc, char **argv)
 {
     TestCaseLoader loader;
     int status = QTest::qExec(&loader, argc, argv);
-    status |= runBuiltinCaseTests(argc, argv);
+    status |= runLoadedCaseTests(argc, argv);
     return status;
 }
 
