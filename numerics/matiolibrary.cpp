@@ -174,8 +174,10 @@ bool matioHasField(const MatioFunctions &mat, matvar_t *structure, const char *n
 
 matvar_t *matioField(const MatioFunctions &mat, matvar_t *structure, const char *name)
 {
+    // A damaged structure whose field table could not be read has no data: matio
+    // would look the field up in it all the same.
     if (!matioHasField(mat, structure, name) || matioRowCount(structure) == 0
-        || matioColumnCount(structure) == 0)
+        || matioColumnCount(structure) == 0 || !structure->data)
         return nullptr;
     return mat.field(structure, name, 0);
 }
