@@ -7,6 +7,8 @@
 #if defined(__x86_64__)
 void greyPixelsAvx2(const double *values, std::uint32_t *out, int count, double k, double levelK,
                     std::int64_t flip);
+void greyPixelsAvx512(const double *values, std::uint32_t *out, int count, double k, double levelK,
+                      std::int64_t flip);
 #endif
 
 namespace {
@@ -19,13 +21,15 @@ void greyPixelsBaseline(const double *values, std::uint32_t *out, int count, dou
 
 using GreyKernel = void (*)(const double *, std::uint32_t *, int, double, double, std::int64_t);
 
-// Four lanes where the processor has AVX2. Its encoding also spares the
+// The widest vectors the processor has. The wider encodings also spare the
 // processor the penalty that two-lane instructions can pay right after the
 // toolkit's own wide-vector code.
 GreyKernel widestGreyKernel()
 {
 #if defined(__x86_64__)
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f"))
+        return greyPixelsAvx512;
     if (__builtin_cpu_supports("avx2"))
         return greyPixelsAvx2;
 #endif

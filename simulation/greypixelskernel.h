@@ -15,6 +15,7 @@ namespace {
 
 typedef std::uint32_t PixelQuad __attribute__((vector_size(16)));
 typedef std::uint32_t PixelOctet __attribute__((vector_size(32)));
+typedef std::uint32_t PixelSixteen __attribute__((vector_size(64)));
 
 // The low halves of the lanes of two vectors, in order.
 [[gnu::always_inline]] inline PixelQuad lowHalves(const vectormath::Mask2 &a, const vectormath::Mask2 &b)
@@ -25,6 +26,12 @@ typedef std::uint32_t PixelOctet __attribute__((vector_size(32)));
 [[gnu::always_inline]] inline PixelOctet lowHalves(const vectormath::Mask4 &a, const vectormath::Mask4 &b)
 {
     return __builtin_shufflevector(PixelOctet(a), PixelOctet(b), 0, 2, 4, 6, 8, 10, 12, 14);
+}
+
+[[gnu::always_inline]] inline PixelSixteen lowHalves(const vectormath::Mask8 &a, const vectormath::Mask8 &b)
+{
+    return __builtin_shufflevector(PixelSixteen(a), PixelSixteen(b), 0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20,
+                                   22, 24, 26, 28, 30);
 }
 
 // A vector of grey pixels, each in the low half of its lane.

@@ -10,6 +10,7 @@
 // and flags every other argument (NaN, overflow, the subnormal range) for the
 // caller to hand to std::exp. It raises no floating-point exception of its own.
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -116,44 +117,85 @@ template <typename M>
         any |= mask[i];
     return any != 0;
 }
+#if defined(__AVX__)
+template <>
+[[gnu::always_inline]] inline bool anyLane(const Mask4 &mask)
+{
+    return !_mm256_testz_si256(__m256i(mask), __m256i(mask));
+}
+#endif
+#if defined(__AVX512F__)
+template <>
+[[gnu::always_inline]] inline bool anyLane(const Mask8 &mask)
+{
+    return _mm512_test_epi64_mask(__m512i(mask), __m512i(mask)) != 0;
+}
+#endif
 
-// e^x for x in [-708, 709]: x = k ln 2 + r with |r| <= ln 2 / 2, e^r from its
-// Taylor series to the 13th power (truncation below 1e-17), times 2^k built in the
-// exponent bits.
+// 2^(j / 16) for j = 0..15, correctly rounded.
+alignas(64) constexpr double kTwoToSixteenths[16] = {
+    0x1p+0, 0x1.0b5586cf9890fp+0, 0x1.172b83c7d517bp+0, 0x1.2387a6e756238p+0,
+    0x1.306fe0a31b715p+0, 0x1.3dea64c123422p+0, 0x1.4bfdad5362a27p+0, 0x1.5ab07dd485429p+0,
+    0x1.6a09e667f3bcdp+0, 0x1.7a11473eb0187p+0, 0x1.8ace5422aa0dbp+0, 0x1.9c49182a3f09p+0,
+    0x1.ae89f995ad3adp+0, 0x1.c199bdd85529cp+0, 0x1.d5818dcfba487p+0, 0x1.ea4afa2a490dap+0,
+};
+
+// 2^(j / T) for j = 0..T - 1, T = 4, 8 or 16.
+template <int size>
+constexpr std::array<double, size> twoToFractions()
+{
+    std::array<double, size> entries{};
+    for (int j = 0; j < size; ++j)
+        entries[j] = kTwoToSixteenths[j * 16 / size];
+    return entries;
+}
+template <int size>
+alignas(64) constexpr std::array<double, size> kTwoToFractions = twoToFractions<size>();
+
+// e^x for x in [-708, 709]: x = (n / T) ln 2 + r with |r| <= ln 2 / (2 T), so
+// e^x = 2^floor(n / T) * 2^((n mod T) / T) * e^r; the middle factor comes from a
+// table of T = 2 * lanes entries and e^r - 1 from its Taylor series, as far as
+// needed for a truncation below 1e-17 relative (up to r^7 / 7! with 16 entries,
+// r^8 / 8! with 8, r^9 / 9! with 4).
 template <typename V>
 [[gnu::always_inline]] inline V expInRange(const V &x)
 {
     using M = MaskOf<V>;
-    constexpr double log2e = 1.4426950408889634;
-    // ln 2 split so that k * ln2High is exact for every k used here.
-    constexpr double ln2High = 6.93147180369123816490e-01;
-    constexpr double ln2Low = 1.90821492927058770002e-10;
+    constexpr int lanes = VectorTraits<V>::lanes;
+    // Twice the lanes: one two-vector shuffle looks every lane's entry up.
+    constexpr int size = 2 * lanes;
+    constexpr int sizeBits = size == 16 ? 4 : size == 8 ? 3 : 2;
+    constexpr double perLn2 = size * 1.4426950408889634;
+    // ln 2 / T split so that n * ln2High is exact for every n used here.
+    constexpr double ln2High = 6.93147180369123816490e-01 / size;
+    constexpr double ln2Low = 1.90821492927058770002e-10 / size;
     // Adding 1.5 * 2^52 rounds to an integer and leaves it in the low mantissa bits.
     constexpr double roundingShift = 6755399441055744.0;
 
-    const V shifted = x * log2e + roundingShift;
-    const V k = shifted - roundingShift;
-    V r = x - k * ln2High;
-    r = r - k * ln2Low;
+    const V shifted = x * perLn2 + roundingShift;
+    const V n = shifted - roundingShift;
+    V r = x - n * ln2High;
+    r = r - n * ln2Low;
 
-    V p = splat<V>(1.0 / 6227020800.0);
-    p = p * r + 1.0 / 479001600.0;
-    p = p * r + 1.0 / 39916800.0;
-    p = p * r + 1.0 / 3628800.0;
-    p = p * r + 1.0 / 362880.0;
-    p = p * r + 1.0 / 40320.0;
-    p = p * r + 1.0 / 5040.0;
+    V p = splat<V>(size == 16 ? 1.0 / 5040.0 : size == 8 ? 1.0 / 40320.0 : 1.0 / 362880.0);
+    if constexpr (size == 4)
+        p = p * r + 1.0 / 40320.0;
+    if constexpr (size <= 8)
+        p = p * r + 1.0 / 5040.0;
     p = p * r + 1.0 / 720.0;
     p = p * r + 1.0 / 120.0;
     p = p * r + 1.0 / 24.0;
     p = p * r + 1.0 / 6.0;
     p = p * r + 0.5;
     p = p * r + 1.0;
-    p = p * r + 1.0;
+    const V expm1OfR = p * r;
 
-    const M exponent = M(shifted) - M(splat<V>(roundingShift));
-    const V scale = V((exponent + 1023) << 52);
-    return p * scale;
+    // The low bits of the shifted value hold n mod T, whatever the sign of n.
+    const M integer = M(shifted) - M(splat<V>(roundingShift));
+    const V entry = __builtin_shuffle(load<V>(kTwoToFractions<size>.data()),
+                                      load<V>(kTwoToFractions<size>.data() + lanes), M(shifted) & (size - 1));
+    const V scale = V(((integer >> sizeBits) + 1023) << 52);
+    return (entry + entry * expm1OfR) * scale;
 }
 
 // e^x; lanes that need std::exp (NaN, above 709, between -746 and -708) are set

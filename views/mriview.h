@@ -6,9 +6,12 @@
 #include "views/echotimesweep.h"
 #include "views/mriviewgeometry.h"
 
+#include <QImage>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class AnimationControls;
 class MainWindow;
@@ -162,7 +165,7 @@ private:
     // The level and width this view paints with: its own, or the active view's
     // while following is on and both show signal strengths.
     void paintingWindow(double &shownLevel, double &shownWidth) const;
-    void paintPicture(QPainter &painter, double shownLevel, double shownWidth) const;
+    void paintPicture(QPainter &painter, double shownLevel, double shownWidth);
     void paintFrameTime(QPainter &painter) const;
     void paintGradientArrow(QPainter &painter) const;
     void paintTensorGlyphs(QPainter &painter) const;
@@ -190,6 +193,10 @@ private:
     QLabel *crossLabel = nullptr;
 
     ImageRect imageRect;
+    // Kept from paint to paint: every animation and movie tick repaints, and a new
+    // picture each time would cost fresh memory pages for every pixel.
+    QImage picture;
+    std::vector<std::uint32_t> pictureBand;
     int pictureAreaWidth = 0;
     int pictureAreaHeight = 0;
 

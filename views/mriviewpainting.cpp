@@ -4,13 +4,12 @@
 #include "simulation/greypixels.h"
 #include "views/mriviewoverlays.h"
 
-#include <QImage>
 #include <QMdiArea>
 #include <QPainter>
+#include <QRegion>
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 
@@ -42,7 +41,11 @@ void MriView::paintingWindow(double &shownLevel, double &shownWidth) const
 void MriView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(0, 0, pictureAreaWidth, pictureAreaHeight, Qt::black);
+    QRegion background(0, 0, pictureAreaWidth, pictureAreaHeight);
+    if (image && imageRect.width > 0 && imageRect.height > 0)
+        background -= QRect(imageRect.x0, imageRect.y0, imageRect.width, imageRect.height);
+    for (const QRect &rect : background)
+        painter.fillRect(rect, Qt::black);
     if (!image)
         return;
 
@@ -67,7 +70,7 @@ void MriView::paintEvent(QPaintEvent *)
 // animation and movie tick. The picture is filled in bands of image rows (picture
 // columns): each row's values become grey pixels in one branch-free pass over
 // memory in its own order, then the band is copied into the picture line by line.
-void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWidth) const
+void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWidth)
 {
     if (imageRect.width <= 0 || imageRect.height <= 0)
         return;
@@ -75,19 +78,20 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
     const bool functional = data.frames != 0 && data.pValue;
     const int statisticsCols = data.frames != 0 ? data.cols / data.frames : 0;
 
-    QImage picture(imageRows, imageCols, QImage::Format_RGB32);
+    if (picture.width() != imageRows || picture.height() != imageCols)
+        picture = QImage(imageRows, imageCols, QImage::Format_RGB32);
     auto *pixels = reinterpret_cast<QRgb *>(picture.bits());
     const qsizetype lineLength = picture.bytesPerLine() / qsizetype(sizeof(QRgb));
     // Band rows a little longer than the image rows: at a stride of a power of two
     // the reads from the band and the writes to the picture lines would fall on
     // the same cache sets.
     const std::size_t bandStride = std::size_t(imageCols) + 16;
-    std::vector<QRgb> band(std::size_t(kBandRows) * bandStride);
+    pictureBand.resize(std::size_t(kBandRows) * bandStride);
     for (int x0 = 0; x0 < imageRows; x0 += kBandRows) {
         const int rowsInBand = std::min(kBandRows, imageRows - x0);
         for (int r = 0; r < rowsInBand; ++r) {
             const int x = x0 + r;
-            QRgb *out = &band[std::size_t(r) * bandStride];
+            QRgb *out = &pictureBand[std::size_t(r) * bandStride];
             greyPixels(image[x + 1] + 1, out, imageCols, shownLevel, shownWidth, invertGrey);
             if (!functional || x >= data.rows)
                 continue;
@@ -100,7 +104,7 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
         for (int y = 0; y < imageCols; ++y) {
             QRgb *line = pixels + qsizetype(y) * lineLength + x0;
             for (int r = 0; r < rowsInBand; ++r)
-                line[r] = band[std::size_t(r) * bandStride + std::size_t(y)];
+                line[r] = pictureBand[std::size_t(r) * bandStride + std::size_t(y)];
         }
     }
     painter.drawImage(imageRect.x0, imageRect.y0,
