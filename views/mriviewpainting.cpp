@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -22,6 +24,38 @@ const QColor kDarkGreen(0, 128, 0);
 // Image rows converted together before they are copied into the picture lines: a
 // band of picture pixels per line fills a cache line.
 constexpr int kBandRows = 16;
+
+typedef std::uint32_t PixelOctet __attribute__((vector_size(32)));
+
+// An 8 x 8 block of pixels, rows of 8 at rows + r * rowStride, written as columns:
+// column c to columns + c * lineLength. Interleaving pairs of rows, then pairs of
+// pairs, then the halves, which wide vector units do in one instruction each.
+void transposeBlock(const QRgb *rows, std::size_t rowStride, QRgb *columns, qsizetype lineLength)
+{
+    PixelOctet a[8];
+    for (int r = 0; r < 8; ++r)
+        std::memcpy(&a[r], rows + r * rowStride, sizeof a[r]);
+    PixelOctet pairs[8];
+    for (int r = 0; r < 8; r += 2) {
+        pairs[r] = __builtin_shufflevector(a[r], a[r + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+        pairs[r + 1] = __builtin_shufflevector(a[r], a[r + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    }
+    // quads[h][c]: columns c (first half) and c + 4 (second half) of rows 4h..4h+3.
+    PixelOctet quads[2][4];
+    for (int h = 0; h < 2; ++h) {
+        const PixelOctet *p = pairs + 4 * h;
+        quads[h][0] = __builtin_shufflevector(p[0], p[2], 0, 1, 8, 9, 4, 5, 12, 13);
+        quads[h][1] = __builtin_shufflevector(p[0], p[2], 2, 3, 10, 11, 6, 7, 14, 15);
+        quads[h][2] = __builtin_shufflevector(p[1], p[3], 0, 1, 8, 9, 4, 5, 12, 13);
+        quads[h][3] = __builtin_shufflevector(p[1], p[3], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+    for (int c = 0; c < 4; ++c) {
+        const PixelOctet first = __builtin_shufflevector(quads[0][c], quads[1][c], 0, 1, 2, 3, 8, 9, 10, 11);
+        const PixelOctet second = __builtin_shufflevector(quads[0][c], quads[1][c], 4, 5, 6, 7, 12, 13, 14, 15);
+        std::memcpy(columns + c * lineLength, &first, sizeof first);
+        std::memcpy(columns + (c + 4) * lineLength, &second, sizeof second);
+    }
+}
 
 } // namespace
 
@@ -101,7 +135,15 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
                 if (values[y] < 0)
                     out[y] = significantPixelColour(data.pValue[x + 1][y + 1], pThreshold);
         }
-        for (int y = 0; y < imageCols; ++y) {
+        int y = 0;
+        if (rowsInBand == kBandRows) {
+            for (; y + 8 <= imageCols; y += 8) {
+                QRgb *lines = pixels + qsizetype(y) * lineLength + x0;
+                transposeBlock(&pictureBand[std::size_t(y)], bandStride, lines, lineLength);
+                transposeBlock(&pictureBand[8 * bandStride + std::size_t(y)], bandStride, lines + 8, lineLength);
+            }
+        }
+        for (; y < imageCols; ++y) {
             QRgb *line = pixels + qsizetype(y) * lineLength + x0;
             for (int r = 0; r < rowsInBand; ++r)
                 line[r] = pictureBand[std::size_t(r) * bandStride + std::size_t(y)];

@@ -119,6 +119,7 @@ private slots:
     void levelToGreyRoundsAwayFromZeroAndInverts();
     void brokenValuesPaintSafely();
     void pictureHasSquarePixelsInAWideWindow();
+    void everyPixelLandsInItsPlace();
     void ownStatusBarSitsBelowThePicture();
     void crossMarkerContrastsWithPixel();
     void crossMarkerLeavesOnPixelsOutside();
@@ -403,6 +404,26 @@ void MriViewTest::pictureHasSquarePixelsInAWideWindow()
     QCOMPARE(pixelAt(view, 51, 150), grey(255));
     QCOMPARE(pixelAt(view, 349, 150), grey(255));
     QCOMPARE(pixelAt(view, 375, 150), grey(0));
+}
+
+// Rows run across the picture, columns down it; sizes that fill neither whole
+// bands nor whole blocks of the painter.
+void MriViewTest::everyPixelLandsInItsPlace()
+{
+    MainWindow main;
+    const int rows = 37;
+    const int cols = 29;
+    const auto value = [](int x, int y) { return double((x * 7 + y * 3) % 256); };
+    MriView view(&main, ViewNewRecording, makeImage(rows, cols, value), rows, cols);
+    view.setLevelWidth(128, 255); // grey = value
+    place(view, 6 * rows, 6 * cols);
+    const ImageRect rect = view.pictureRect();
+    QCOMPARE(rect.width, 6 * rows);
+    QCOMPARE(rect.height, 6 * cols);
+    const QImage shot = view.grab().toImage();
+    for (int x = 1; x <= rows; ++x)
+        for (int y = 1; y <= cols; ++y)
+            QCOMPARE(shot.pixel(rect.x0 + 6 * x - 3, rect.y0 + 6 * y - 3), grey(int(value(x, y))));
 }
 
 void MriViewTest::ownStatusBarSitsBelowThePicture()
