@@ -2,7 +2,7 @@
 
 #include "numerics/matrixmemory.h"
 #include "numerics/incompletebeta.h"
-#include "simulation/vectorexp.h"
+#include "simulation/framesums.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,10 +21,6 @@ bool isTaskFrame(int32 frame)
     return ((frame - firstCountedFrame) / blockLength) % 2 == 1;
 }
 
-using Pair = vectormath::Double2;
-using vectormath::load;
-using vectormath::store;
-
 // Moments of one condition's block for every pixel of an image row. The sums are
 // taken about each pixel's first value of the block, so a constant block has
 // exactly zero variance and bright pixels keep their digits. The frame count is
@@ -35,35 +31,15 @@ public:
     explicit BlockMoments(int32 width) : origin(width), sum(width), squares(width) {}
 
     // Adds frames first..last (consecutive, all of this condition) of an image row
-    // whose frame f starts at row + (f - 1) * width. Two pixels at a time, the
-    // sums held in registers over the frames; each pixel sees the same operations
-    // in the same order as one frame at a time.
+    // whose frame f starts at row + (f - 1) * width.
     void addFrames(const double *row, int32 first, int32 last)
     {
         const int32 width = int32(origin.size());
         const auto frameValues = [&](int32 frame) { return row + std::ptrdiff_t(frame - 1) * width; };
         if (count == 0)
             std::copy(frameValues(first), frameValues(first) + width, origin.begin());
-        int32 j = 0;
-        for (; j + 2 <= width; j += 2) {
-            const Pair start = load<Pair>(&origin[j]);
-            Pair sumOf = load<Pair>(&sum[j]);
-            Pair squaresOf = load<Pair>(&squares[j]);
-            for (int32 frame = first; frame <= last; ++frame) {
-                const Pair offset = load<Pair>(frameValues(frame) + j) - start;
-                sumOf += offset;
-                squaresOf += offset * offset;
-            }
-            store(&sum[j], sumOf);
-            store(&squares[j], squaresOf);
-        }
-        for (; j < width; ++j) {
-            for (int32 frame = first; frame <= last; ++frame) {
-                const double offset = frameValues(frame)[j] - origin[j];
-                sum[j] += offset;
-                squares[j] += offset * offset;
-            }
-        }
+        addFrameSums({frameValues(first), width, last - first + 1, width, origin.data(), sum.data(),
+                      squares.data()});
         count += last - first + 1;
     }
 

@@ -236,6 +236,23 @@ private slots:
         verifyNeutral(series.data, 1, 1);
     }
 
+    // Pixels go through the sums in vectors of several, the last of a row one by
+    // one: every pixel must get exactly what it gets alone.
+    void aPixelsStatisticsDoNotDependOnItsPlaceInTheRow()
+    {
+        const auto value = [](int32 j, int32 f) {
+            return restTask(f, 280 + 3.7 * j, 283 + 3.7 * j) + std::sin(0.37 * f * j) * 2.3;
+        };
+        const int32 width = 21;
+        Series row(1, width, 99, [&](int32, int32 j, int32 f) { return value(j, f); });
+        for (int32 j = 1; j <= width; ++j) {
+            Series alone(1, 1, 99, [&](int32, int32, int32 f) { return value(j, f); });
+            QCOMPARE(row.data.difference[1][j], alone.data.difference[1][1]);
+            QCOMPARE(row.data.variance[1][j], alone.data.variance[1][1]);
+            QCOMPARE(row.data.pValue[1][j], alone.data.pValue[1][1]);
+        }
+    }
+
     void nonFiniteValuesMakeOnlyTheirPixelNeutral()
     {
         const double infinity = std::numeric_limits<double>::infinity();
