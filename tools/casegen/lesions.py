@@ -1,14 +1,15 @@
 """Lesions painted into the tissue fractions of a slice.
 
 All functions take fractions [row, column, tissue] (changed in place) and the
-MNI in-plane coordinates (x_mm, y_mm) of every pixel, and use a seeded
-numpy Generator so that the cases come out the same on every run.
+MNI in-plane coordinates (x_mm, y_mm) of every pixel, and draw from a seeded
+fields.Noise so that the cases come out the same on every run and at every
+sampling.
 """
 
 import numpy as np
 
 import tissues
-from fields import smooth_noise, smoothstep, irregular_radius
+from fields import smoothstep, irregular_radius
 
 IX = tissues.INDEX
 BRAIN = (IX["csf"], IX["grey"], IX["white"])
@@ -27,14 +28,14 @@ def _polar(x_mm, y_mm, centre):
     return np.hypot(dx, dy), np.arctan2(dy, dx)
 
 
-def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, rng):
+def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, noise):
     """Necrotic core, thick irregular rim, infiltrating margin, finger-like oedema."""
     shape = x_mm.shape
     r, theta = _polar(x_mm, y_mm, centre)
-    outline = irregular_radius(rng, theta, radius_mm, 0.35)
-    rho = r / outline + 0.05 * smooth_noise(rng, shape, 4.0)
-    core = irregular_radius(rng, theta, 0.52, 0.45)
-    rim_out = 0.78 + 0.09 * smooth_noise(rng, shape, 2.5)
+    outline = irregular_radius(noise.rng, theta, radius_mm, 0.35)
+    rho = r / outline + 0.05 * noise.smooth(shape, 4.0)
+    core = irregular_radius(noise.rng, theta, 0.52, 0.45)
+    rim_out = 0.78 + 0.09 * noise.smooth(shape, 2.5)
 
     lesion = 1.0 - smoothstep(0.93, 1.07, rho)
     necrosis = 1.0 - smoothstep(core - 0.06, core + 0.06, rho)
@@ -42,7 +43,7 @@ def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, rng):
     rim = (1.0 - necrosis) * (1.0 - smoothstep(rim_out - 0.05, rim_out + 0.05, rho))
     solid = 1.0 - necrosis - rim
     # Debris and haemorrhage make the necrotic core uneven.
-    debris = 0.35 * smoothstep(0.0, 1.5, smooth_noise(rng, shape, 2.0))
+    debris = 0.35 * smoothstep(0.0, 1.5, noise.smooth(shape, 2.0))
     necrosis, solid = necrosis * (1.0 - debris), solid + necrosis * debris
 
     brain_share = sum(fractions[..., k] for k in BRAIN)
@@ -55,7 +56,7 @@ def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, rng):
     # Vasogenic oedema spreads along the white matter and spares the cortex,
     # which gives its finger-like outline.
     beyond = np.maximum(r - outline, 0.0)
-    reach = 22.0 * (1.0 + 0.35 * smooth_noise(rng, shape, 6.0))
+    reach = 22.0 * (1.0 + 0.35 * noise.smooth(shape, 6.0))
     oedema = np.exp(-beyond / np.maximum(reach, 4.0)) * smoothstep(0.85, 1.0, rho)
     oedema = np.clip(oedema * 1.2, 0.0, 0.95)
     white = fractions[..., IX["white"]].copy()
@@ -67,32 +68,32 @@ def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, rng):
     fractions[..., IX["oedema"]] += moved_grey
 
 
-def oligodendroglioma(fractions, x_mm, y_mm, centre, radius_mm, rng):
+def oligodendroglioma(fractions, x_mm, y_mm, centre, radius_mm, noise):
     """Cortical-subcortical mass, heterogeneous, with calcifications and a few cysts."""
     shape = x_mm.shape
     r, theta = _polar(x_mm, y_mm, centre)
-    outline = irregular_radius(rng, theta, radius_mm, 0.3)
-    rho = r / outline + 0.04 * smooth_noise(rng, shape, 3.0)
+    outline = irregular_radius(noise.rng, theta, radius_mm, 0.3)
+    rho = r / outline + 0.04 * noise.smooth(shape, 3.0)
     lesion = 1.0 - smoothstep(0.9, 1.05, rho)
     brain_share = sum(fractions[..., k] for k in BRAIN)
     # Sulcal CSF inside the mass is effaced: the tumour fills the gyri.
     for k in BRAIN:
         fractions[..., k] *= (1.0 - lesion)
 
-    texture = smooth_noise(rng, shape, 2.5)
+    texture = noise.smooth(shape, 2.5)
     cyst = smoothstep(1.3, 1.9, texture) * (1.0 - smoothstep(0.5, 0.8, rho))
     # Patchy, less cellular parts resemble the surrounding cortex.
-    patch = 0.3 * smoothstep(0.0, 1.5, smooth_noise(rng, shape, 3.0))
+    patch = 0.3 * smoothstep(0.0, 1.5, noise.smooth(shape, 3.0))
     calc = np.zeros(shape)
     # Calcifications: clusters of coarse specks, mostly in the tumour's
     # cortical half.
     for _ in range(4):
-        a = rng.uniform(-0.6, 0.9) + np.arctan2(centre[1], -centre[0])
-        d = rng.uniform(0.2, 0.7) * radius_mm
+        a = noise.rng.uniform(-0.6, 0.9) + np.arctan2(centre[1], -centre[0])
+        d = noise.rng.uniform(0.2, 0.7) * radius_mm
         px, py = centre[0] - d * np.cos(a), centre[1] + d * np.sin(a)
-        for _ in range(int(rng.integers(3, 7))):
-            sx, sy = px + rng.normal(0.0, 2.5), py + rng.normal(0.0, 2.5)
-            size = rng.uniform(0.6, 1.5)
+        for _ in range(int(noise.rng.integers(3, 7))):
+            sx, sy = px + noise.rng.normal(0.0, 2.5), py + noise.rng.normal(0.0, 2.5)
+            size = noise.rng.uniform(0.6, 1.5)
             d2 = (x_mm - sx) ** 2 + (y_mm - sy) ** 2
             calc = np.maximum(calc, np.exp(-d2 / (size * size)))
     calc = np.clip(calc * 1.2, 0.0, 0.95)
@@ -108,7 +109,7 @@ def oligodendroglioma(fractions, x_mm, y_mm, centre, radius_mm, rng):
     _replace(fractions, oedema, (IX["white"],), IX["oedema"])
 
 
-def infarct(fractions, x_mm, y_mm, origin, angles_deg, inner_mm, rng):
+def infarct(fractions, x_mm, y_mm, origin, angles_deg, inner_mm, noise):
     """Acute territorial infarct: a wedge of cortex and white matter.
 
     origin is the point deep in the hemisphere from which the territory fans
@@ -119,10 +120,10 @@ def infarct(fractions, x_mm, y_mm, origin, angles_deg, inner_mm, rng):
     r, theta = _polar(x_mm, y_mm, origin)
     # Angle from the -x axis, positive towards anterior (+y).
     ang = np.degrees(np.arctan2(y_mm - origin[1], -(x_mm - origin[0])))
-    wobble = 6.0 * smooth_noise(rng, shape, 6.0)
+    wobble = 6.0 * noise.smooth(shape, 6.0)
     lo, hi = angles_deg
     wedge = smoothstep(lo - 3.0, lo + 3.0, ang + wobble) * (1.0 - smoothstep(hi - 3.0, hi + 3.0, ang + wobble))
-    deep = smoothstep(inner_mm - 3.0, inner_mm + 3.0, r + 3.0 * smooth_noise(rng, shape, 5.0))
+    deep = smoothstep(inner_mm - 3.0, inner_mm + 3.0, r + 3.0 * noise.smooth(shape, 5.0))
     q = np.clip(wedge * deep, 0.0, 1.0)
     _replace(fractions, q, (IX["grey"],), IX["infarct_grey"])
     _replace(fractions, q, (IX["white"],), IX["infarct_white"])

@@ -2,14 +2,23 @@
 """Writes the six built-in cases into resources/files/.
 
 Usage: python3 tools/casegen/make_cases.py [output directory]
+       python3 tools/casegen/make_cases.py --glioblastoma-size N output-directory
+
+The second form writes only glioblastoma-N.mri: the glioblastoma case with
+N x N pixels (N a multiple of 256) over the same field of view, the same
+head, tumour and tissue values, for benchmarks and for users who want a
+large case. It is never compiled in nor committed; the build's
+glioblastoma-1024 target makes the 1024 x 1024 one.
 
 Needs Debian's python3-numpy, python3-scipy, python3-nibabel and mricron-data
 (the Colin27 template). Every random choice comes from a fixed seed, so a
 second run writes byte-identical files.
 """
 
+import argparse
 import os
 import sys
+from collections import namedtuple
 
 # A multithreaded BLAS may split sums differently from run to run, and the
 # partial-volume fit amplifies a last-bit difference into another local
@@ -47,13 +56,13 @@ def _clear_air(fractions):
     return total >= AIR
 
 
-def _texture(pd, t1, t2, head, rng):
+def _texture(pd, t1, t2, head, noise):
     """Slight tissue heterogeneity and measurement noise, so that the
     simulated images do not look painted."""
     shape = pd.shape
-    pd *= 1.0 + 0.015 * fields.smooth_noise(rng, shape, 2.0) + 0.006 * rng.standard_normal(shape)
-    t1 *= 1.0 + 0.02 * fields.smooth_noise(rng, shape, 2.0) + 0.008 * rng.standard_normal(shape)
-    t2 *= 1.0 + 0.02 * fields.smooth_noise(rng, shape, 2.0) + 0.008 * rng.standard_normal(shape)
+    pd *= 1.0 + 0.015 * noise.smooth(shape, 2.0) + 0.006 * noise.white(shape)
+    t1 *= 1.0 + 0.02 * noise.smooth(shape, 2.0) + 0.008 * noise.white(shape)
+    t2 *= 1.0 + 0.02 * noise.smooth(shape, 2.0) + 0.008 * noise.white(shape)
     for m in (pd, t1, t2):
         m[~head] = 0.0
 
@@ -64,43 +73,70 @@ def _scale_pd(pd, peak):
     pd[np.unravel_index(np.argmax(pd), pd.shape)] = peak
 
 
+# One slice's maps: fractions [row, column, tissue], the head mask, the
+# single-compartment maps, the MNI coordinates (x_mm, y_mm) of every pixel
+# and the partial-volume fit's error rows.
+SliceMaps = namedtuple("SliceMaps", "fractions head pd t1 t2 coords err")
+
+
 class Builder:
     def __init__(self):
         self.head = anatomy.Head(z_range_mm=(-2.0, 58.0))
         self.errors = []
 
-    def tissue_maps(self, z_mm, seed, paint=None, warp=None):
-        rng = np.random.default_rng(seed)
+    def painted_fractions(self, z_mm, seed, paint, warp, oversample):
+        """Tissue fractions of the slice with its lesion; oversample > 1
+        samples the same field of view with that many times more pixels
+        along each axis."""
+        noise = fields.Noise(seed, oversample)
+        size, pixel_mm = anatomy.SIZE * oversample, anatomy.PIXEL_MM / oversample
         centre = self.head.slice_centre(z_mm)
-        fractions, _ = self.head.sample(z_mm, warp=warp, centre=centre)
-        x_mm, y_mm = self.head.screen_to_mni(centre)
+        fractions, _ = self.head.sample(z_mm, warp=warp, size=size, pixel_mm=pixel_mm,
+                                        centre=centre)
+        x_mm, y_mm = self.head.screen_to_mni(centre, size=size, pixel_mm=pixel_mm)
         if paint is not None:
-            paint(fractions, x_mm, y_mm, rng)
-        head = _clear_air(fractions)
-        pd, t1, t2, err = mixing.effective_parameters(fractions)
-        self.errors.append(err)
-        _texture(pd, t1, t2, head, rng)
-        return fractions, head, pd, t1, t2, (x_mm, y_mm)
+            paint(fractions, x_mm, y_mm, noise)
+        return fractions, (x_mm, y_mm), noise
 
-    def tensor_maps(self, fractions, head, coords, z_mm):
+    def tissue_maps(self, z_mm, seed, paint=None, warp=None, oversamples=(1,)):
+        """SliceMaps of the slice for each sampling in oversamples."""
+        painted = [self.painted_fractions(z_mm, seed, paint, warp, k) for k in oversamples]
+        heads = [_clear_air(fractions) for fractions, _, _ in painted]
+        mixed = mixing.effective_parameters_of([fractions for fractions, _, _ in painted])
+        maps = []
+        for (fractions, coords, noise), head, (pd, t1, t2, err) in zip(painted, heads, mixed):
+            _texture(pd, t1, t2, head, noise)
+            maps.append(SliceMaps(fractions, head, pd, t1, t2, coords, err))
+        return maps
+
+    def tensor_maps(self, fractions, head, coords, z_mm, pixel_mm):
         ix = tissues.INDEX
         white = fractions[..., ix["white"]] + fractions[..., ix["infarct_white"]]
         brain = white + fractions[..., ix["grey"]] + fractions[..., ix["infarct_grey"]]
         x_mm, y_mm = coords
         brain_y = (brain * y_mm).sum() / brain.sum()
         orientation = tensors.orientation_field(white, x_mm, y_mm, z_mm,
-                                                anatomy.PIXEL_MM, brain_y)
-        d = tensors.tensor_field(fractions, orientation, anatomy.PIXEL_MM)
+                                                pixel_mm, brain_y)
+        d = tensors.tensor_field(fractions, orientation, pixel_mm)
         d[~head] = 0.0
         return [d[..., a, b] for a in range(3) for b in range(3)], d
 
-    def mri_case(self, name, z_mm, seed, paint=None, warp=None, dti=False, peak=None):
-        fractions, head, pd, t1, t2, coords = self.tissue_maps(z_mm, seed, paint, warp)
-        _scale_pd(pd, peak)
-        maps = [pd, t1, t2]
+    def mri_case(self, name, z_mm, seed, paint=None, warp=None, dti=False, peak=None,
+                 oversample=1):
+        if oversample == 1:
+            (case,) = self.tissue_maps(z_mm, seed, paint, warp)
+            _scale_pd(case.pd, peak)
+        else:
+            # The design grid's factor keeps every tissue's PD as it is
+            # there; the finer pixels' largest PD comes out a little higher.
+            design, case = self.tissue_maps(z_mm, seed, paint, warp, (1, oversample))
+            np.multiply(case.pd, peak / design.pd.max(), out=case.pd)
+        self.errors.append(case.err)
+        maps = [case.pd, case.t1, case.t2]
         tail = MRI_TAIL
         if dti:
-            components, _ = self.tensor_maps(fractions, head, coords, z_mm)
+            components, _ = self.tensor_maps(case.fractions, case.head, case.coords, z_mm,
+                                             anatomy.PIXEL_MM / oversample)
             maps += components
             tail = DTI_TAIL
         stacked = np.vstack(file_maps(maps))
@@ -141,21 +177,24 @@ class Builder:
                        sigma * rng.standard_normal(img.shape))
         write_case(os.path.join(self.out, "mrt1.mri"), img.T)
 
+    def glioblastoma(self, name="glioblastoma", oversample=1):
+        centre = (27.0, -6.0)
+        self.mri_case(
+            name, 18.0, 1101,
+            paint=lambda f, x, y, noise: lesions.glioblastoma(f, x, y, centre, 19.0, noise),
+            warp=fields.radial_push(centre, 0.6, 27.0),
+            peak=GLIOBLASTOMA_PD_PEAK, oversample=oversample)
+
     def run(self, out):
         self.out = out
         os.makedirs(out, exist_ok=True)
 
-        glio_centre = (27.0, -6.0)
-        self.mri_case(
-            "glioblastoma", 18.0, 1101,
-            paint=lambda f, x, y, rng: lesions.glioblastoma(f, x, y, glio_centre, 19.0, rng),
-            warp=fields.radial_push(glio_centre, 0.6, 27.0),
-            peak=GLIOBLASTOMA_PD_PEAK)
+        self.glioblastoma()
 
         oligo_centre = (-33.0, 36.0)
         self.mri_case(
             "oligodendroglioma", 36.0, 2202,
-            paint=lambda f, x, y, rng: lesions.oligodendroglioma(f, x, y, oligo_centre, 20.0, rng),
+            paint=lambda f, x, y, noise: lesions.oligodendroglioma(f, x, y, oligo_centre, 20.0, noise),
             warp=fields.radial_push(oligo_centre, 0.35, 22.0),
             peak=0.93 * GLIOBLASTOMA_PD_PEAK)
 
@@ -163,11 +202,18 @@ class Builder:
 
         self.mri_case(
             "infarct", 14.0, 4404,
-            paint=lambda f, x, y, rng: lesions.infarct(f, x, y, (-14.0, -12.0), (-40.0, 48.0), 14.0, rng),
+            paint=lambda f, x, y, noise: lesions.infarct(f, x, y, (-14.0, -12.0), (-40.0, 48.0), 14.0, noise),
             dti=True, peak=0.98 * DTI_PD_PEAK)
 
         self.fmri_case(54.0, 5505)
         self.t1_image(2.0, 6606)
+        self.report_mixing()
+
+    def run_large_glioblastoma(self, out, size):
+        """Only the glioblastoma, size x size pixels over the same field of view."""
+        self.out = out
+        os.makedirs(out, exist_ok=True)
+        self.glioblastoma("glioblastoma-%d" % size, size // anatomy.SIZE)
         self.report_mixing()
 
     def report_mixing(self):
@@ -181,6 +227,25 @@ class Builder:
                                                      mx.max(), mean.mean()))
 
 
+def _arguments():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("out", nargs="?", metavar="output directory",
+                        help="default: resources/files (the six cases only)")
+    parser.add_argument("--glioblastoma-size", type=int, metavar="N",
+                        help="write only glioblastoma-N.mri, N a multiple of %d" % anatomy.SIZE)
+    args = parser.parse_args()
+    if args.glioblastoma_size is not None:
+        if args.glioblastoma_size <= 0 or args.glioblastoma_size % anatomy.SIZE:
+            parser.error("--glioblastoma-size must be a positive multiple of %d" % anatomy.SIZE)
+        # The committed folder holds only what the program compiles in.
+        if args.out is None:
+            parser.error("--glioblastoma-size needs an output directory")
+    return args
+
+
 if __name__ == "__main__":
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(REPO, "resources", "files")
-    Builder().run(target)
+    arguments = _arguments()
+    if arguments.glioblastoma_size is None:
+        Builder().run(arguments.out or os.path.join(REPO, "resources", "files"))
+    else:
+        Builder().run_large_glioblastoma(arguments.out, arguments.glioblastoma_size)

@@ -9,6 +9,10 @@ least squares, to the signal of its mixture over a grid of echo, repetition
 and inversion times that covers the program's usual recordings.
 """
 
+import functools
+import multiprocessing
+import os
+
 import numpy as np
 
 import tissues
@@ -30,7 +34,9 @@ PURE = 0.999
 # Compositions are rounded to this many steps before fitting.
 STEPS = 50
 ITERATIONS = 30
-CHUNK = 2048
+# Compositions fitted together. A composition's fit does not depend on the
+# others in its chunk; small chunks keep the signal arrays in the cache.
+CHUNK = 512
 
 
 def recording_grid():
@@ -51,8 +57,19 @@ def spin_echo(pd, t1, t2, te, tr, tp):
     return s * np.abs(2.0 * np.exp(-tp / t1) - 1.0)
 
 
+def _exp_columns(p):
+    """exp of each column of p, as (n, 1) arrays.
+
+    NumPy's vector exp and its scalar fallback round some values
+    differently. For a strided column it falls back when the result lands
+    right behind the input in memory, so the files would depend on the
+    allocator; a contiguous copy always takes the vector code.
+    """
+    return [column[:, None] for column in np.exp(np.ascontiguousarray(p.T))]
+
+
 def _model_and_jacobian(p, te, tr, tp):
-    pd, t1, t2 = np.exp(p[:, 0:1]), np.exp(p[:, 1:2]), np.exp(p[:, 2:3])
+    pd, t1, t2 = _exp_columns(p)
     er = np.exp(-tr / t1)
     a = 1.0 - er
     e2 = np.exp(-te / t2)
@@ -103,8 +120,14 @@ def effective_parameters(fractions, table=tissues.ALL):
     mean absolute signal difference over the grid relative to the mixture's
     PD, for the fit and for the naive rate average, one row per mixed pixel.
     """
-    shape = fractions.shape[:-1]
-    f = fractions.reshape(-1, fractions.shape[-1]).astype(np.float64)
+    return effective_parameters_of([fractions], table)[0]
+
+
+def effective_parameters_of(fraction_maps, table=tissues.ALL):
+    """effective_parameters of each map; a composition that several maps
+    share is fitted once, with the result it gets in any of them."""
+    shapes = [m.shape[:-1] for m in fraction_maps]
+    f = np.concatenate([m.reshape(-1, m.shape[-1]) for m in fraction_maps]).astype(np.float64)
     pd_t = np.array([t.pd for t in table])
     t1_t = np.array([t.t1 for t in table])
     t2_t = np.array([t.t2 for t in table])
@@ -113,6 +136,7 @@ def effective_parameters(fractions, table=tissues.ALL):
     pd = np.zeros(f.shape[0])
     t1 = np.zeros(f.shape[0])
     t2 = np.zeros(f.shape[0])
+    error = np.zeros((f.shape[0], 4))
 
     occupied = pd_mix > 1e-6
     dominant = np.argmax(f, axis=1)
@@ -121,59 +145,74 @@ def effective_parameters(fractions, table=tissues.ALL):
     t1[pure] = t1_t[dominant[pure]]
     t2[pure] = t2_t[dominant[pure]]
 
-    mixed = np.nonzero(occupied & ~pure)[0]
-    if mixed.size == 0:
-        return pd.reshape(shape), t1.reshape(shape), t2.reshape(shape), np.zeros((0, 4))
-    keys = np.round(f[mixed] / total[mixed, None] * STEPS).astype(np.int16)
-    compositions, which = np.unique(keys, axis=0, return_inverse=True)
-    which = which.reshape(-1)
-    comp = compositions.astype(np.float64)
-    comp /= comp.sum(axis=1, keepdims=True)
-    comp_pd, comp_t1, comp_t2, error = _fit_compositions(comp, pd_t, t1_t, t2_t)
-    pd[mixed] = comp_pd[which] / (comp[which] @ pd_t) * pd_mix[mixed]
-    t1[mixed] = comp_t1[which]
-    t2[mixed] = comp_t2[which]
-    return pd.reshape(shape), t1.reshape(shape), t2.reshape(shape), error[which]
+    is_mixed = occupied & ~pure
+    mixed = np.nonzero(is_mixed)[0]
+    if mixed.size:
+        keys = np.round(f[mixed] / total[mixed, None] * STEPS).astype(np.int16)
+        compositions, which = np.unique(keys, axis=0, return_inverse=True)
+        which = which.reshape(-1)
+        comp = compositions.astype(np.float64)
+        comp /= comp.sum(axis=1, keepdims=True)
+        comp_pd, comp_t1, comp_t2, comp_error = _fit_compositions(comp, pd_t, t1_t, t2_t)
+        pd[mixed] = comp_pd[which] / (comp[which] @ pd_t) * pd_mix[mixed]
+        t1[mixed] = comp_t1[which]
+        t2[mixed] = comp_t2[which]
+        error[mixed] = comp_error[which]
+
+    results = []
+    start = 0
+    for shape in shapes:
+        part = slice(start, start + int(np.prod(shape)))
+        start = part.stop
+        results.append((pd[part].reshape(shape), t1[part].reshape(shape),
+                        t2[part].reshape(shape), error[part][is_mixed[part]]))
+    return results
 
 
 def _fit_compositions(comp, pd_t, t1_t, t2_t):
+    chunks = [comp[start:start + CHUNK] for start in range(0, comp.shape[0], CHUNK)]
+    fit = functools.partial(_fit_composition_chunk, pd_t=pd_t, t1_t=t1_t, t2_t=t2_t)
+    workers = min(len(chunks), len(os.sched_getaffinity(0)))
+    if workers > 1:
+        # Each chunk's fit depends on that chunk alone, so the files are
+        # the same whichever process fits it.
+        with multiprocessing.get_context("fork").Pool(workers) as pool:
+            results = pool.map(fit, chunks, chunksize=1)
+    else:
+        results = [fit(chunk) for chunk in chunks]
+    return tuple(np.concatenate(part) for part in zip(*results))
+
+
+def _fit_composition_chunk(fs, pd_t, t1_t, t2_t):
     te, tr, tp = recording_grid()
     weight = np.ones(te.size)
     for preset in PRESETS:
         weight[(te == preset[0]) & (tr == preset[1]) & (tp == preset[2])] = PRESET_WEIGHT
     per_tissue = spin_echo(pd_t[:, None], t1_t[:, None], t2_t[:, None], te[None], tr[None], tp[None])
-    n = comp.shape[0]
-    pd, t1, t2 = np.zeros(n), np.zeros(n), np.zeros(n)
-    errors = []
-    for start in range(0, n, CHUNK):
-        fs = comp[start:start + CHUNK]
-        target = fs @ per_tissue
-        pd_mix = fs @ pd_t
-        w = fs * pd_t[None, :]
-        w /= w.sum(axis=1, keepdims=True)
-        # The fit has local minima (the inversion factor folds at its null),
-        # so it starts from the naive PD-weighted rate averages and from a
-        # few long-T1 and short-T1 guesses and keeps the best.
-        p0 = np.stack([np.log(pd_mix), -np.log(w @ (1.0 / t1_t)), -np.log(w @ (1.0 / t2_t))], axis=1)
-        scale = np.broadcast_to(pd_mix[:, None] / np.sqrt(weight)[None, :], target.shape)
-        best_p, best_cost = None, None
-        for d_t1, d_t2 in START_OFFSETS:
-            start_p = p0 + np.array([0.0, d_t1, d_t2])[None, :]
-            p, cost = _fit_chunk(target, start_p, te[None], tr[None], tp[None], scale)
-            if best_p is None:
-                best_p, best_cost = p, cost
-            else:
-                better = cost < best_cost
-                best_p[better], best_cost[better] = p[better], cost[better]
-        p = best_p
-        scale = np.broadcast_to(pd_mix[:, None], target.shape)
-        sl = slice(start, start + fs.shape[0])
-        pd[sl], t1[sl], t2[sl] = np.exp(p[:, 0]), np.exp(p[:, 1]), np.exp(p[:, 2])
-        fit = spin_echo(pd[sl][:, None], t1[sl][:, None], t2[sl][:, None], te[None], tr[None], tp[None])
-        naive = spin_echo(np.exp(p0[:, 0:1]), np.exp(p0[:, 1:2]), np.exp(p0[:, 2:3]),
-                          te[None], tr[None], tp[None])
-        rel = np.abs(fit - target) / scale
-        rel_naive = np.abs(naive - target) / scale
-        errors.append(np.stack([rel.max(axis=1), rel.mean(axis=1),
-                                rel_naive.max(axis=1), rel_naive.mean(axis=1)], axis=1))
-    return pd, t1, t2, np.concatenate(errors)
+    target = fs @ per_tissue
+    pd_mix = fs @ pd_t
+    w = fs * pd_t[None, :]
+    w /= w.sum(axis=1, keepdims=True)
+    # The fit has local minima (the inversion factor folds at its null),
+    # so it starts from the naive PD-weighted rate averages and from a
+    # few long-T1 and short-T1 guesses and keeps the best.
+    p0 = np.stack([np.log(pd_mix), -np.log(w @ (1.0 / t1_t)), -np.log(w @ (1.0 / t2_t))], axis=1)
+    scale = np.broadcast_to(pd_mix[:, None] / np.sqrt(weight)[None, :], target.shape)
+    best_p, best_cost = None, None
+    for d_t1, d_t2 in START_OFFSETS:
+        start_p = p0 + np.array([0.0, d_t1, d_t2])[None, :]
+        p, cost = _fit_chunk(target, start_p, te[None], tr[None], tp[None], scale)
+        if best_p is None:
+            best_p, best_cost = p, cost
+        else:
+            better = cost < best_cost
+            best_p[better], best_cost[better] = p[better], cost[better]
+    pd, t1, t2 = (column[:, 0] for column in _exp_columns(best_p))
+    fit = spin_echo(pd[:, None], t1[:, None], t2[:, None], te[None], tr[None], tp[None])
+    naive = spin_echo(*_exp_columns(p0), te[None], tr[None], tp[None])
+    scale = np.broadcast_to(pd_mix[:, None], target.shape)
+    rel = np.abs(fit - target) / scale
+    rel_naive = np.abs(naive - target) / scale
+    error = np.stack([rel.max(axis=1), rel.mean(axis=1),
+                      rel_naive.max(axis=1), rel_naive.mean(axis=1)], axis=1)
+    return pd, t1, t2, error
