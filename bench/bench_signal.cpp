@@ -13,7 +13,7 @@ namespace {
 void runSignal(benchmark::State &state, const char *caseName, double tp, int32 technique)
 {
     const int n = int(state.range(0));
-    const CaseData &data = bench::resampledCase(caseName, n);
+    const CaseData &data = bench::caseAtSize(caseName, n);
     double **image = dmatrix(1, n, 1, n);
     for (auto _ : state) {
         computeSignal(data, image, n, n, 40, 500, tp, technique, 30);
@@ -30,7 +30,7 @@ void runSignal(benchmark::State &state, const char *caseName, double tp, int32 t
 void signalMemoryFloor(benchmark::State &state, const char *caseName, bool withTensor)
 {
     const int n = int(state.range(0));
-    const CaseData &data = bench::resampledCase(caseName, n);
+    const CaseData &data = bench::caseAtSize(caseName, n);
     double **image = dmatrix(1, n, 1, n);
     for (auto _ : state) {
         for (int x = 1; x <= n; ++x) {

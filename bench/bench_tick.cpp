@@ -22,7 +22,7 @@ namespace {
 void memoryFloor(benchmark::State &state)
 {
     const int n = int(state.range(0));
-    const CaseData &data = bench::resampledCase("glioblastoma", n);
+    const CaseData &data = bench::caseAtSize("glioblastoma", n);
     const std::size_t pixels = std::size_t(n) * n;
     const double *pd = data.pd[1] + 1;
     const double *t1 = data.t1[1] + 1;
@@ -46,7 +46,7 @@ struct TickView
 
     explicit TickView(int n)
     {
-        window.caseData = bench::resampledCase("glioblastoma", n);
+        window.caseData = bench::caseAtSize("glioblastoma", n);
         double **image = dmatrix(1, n, 1, n);
         computeSignal(window.caseData, image, n, n, 40, 500, 0, 0, 0);
         view = new MriView(&window, ViewNewRecording, image, n, n);

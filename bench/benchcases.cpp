@@ -3,6 +3,7 @@
 #include "cases/caseloader.h"
 #include "numerics/matrixmemory.h"
 
+#include <QFileInfo>
 #include <QString>
 
 #include <cmath>
@@ -29,10 +30,8 @@ struct CaseDeleter
 };
 using OwnedCase = std::unique_ptr<CaseData, CaseDeleter>;
 
-OwnedCase loadBuiltIn(const std::string &name)
+OwnedCase loadCase(const QString &path)
 {
-    const QString path = QStringLiteral(RELAXON_SOURCE_DIR "/resources/files/%1.mri")
-                             .arg(QString::fromStdString(name));
     CaseFile file;
     OwnedCase data(new CaseData);
     if (!readCaseFile(path, file)) {
@@ -40,6 +39,26 @@ OwnedCase loadBuiltIn(const std::string &name)
         std::exit(1);
     }
     setupCase(file, *data);
+    return data;
+}
+
+OwnedCase loadBuiltIn(const std::string &name)
+{
+    return loadCase(QStringLiteral(RELAXON_SOURCE_DIR "/resources/files/%1.mri").arg(QString::fromStdString(name)));
+}
+
+// The case the generator wrote at this size (target glioblastoma-1024), if any.
+OwnedCase loadGenerated(const std::string &name, int size)
+{
+    const QString path = QStringLiteral(RELAXON_GENERATED_CASES_DIR "/%1-%2.mri")
+                             .arg(QString::fromStdString(name)).arg(size);
+    if (!QFileInfo::exists(path))
+        return nullptr;
+    OwnedCase data = loadCase(path);
+    if (data->rows != size || data->cols != size) {
+        std::fprintf(stderr, "%s is not %d x %d\n", qPrintable(path), size, size);
+        std::exit(1);
+    }
     return data;
 }
 
@@ -117,13 +136,15 @@ std::string dataDirectory()
     return fromEnvironment && *fromEnvironment ? fromEnvironment : RELAXON_BENCH_DATA_DIR;
 }
 
-const CaseData &resampledCase(const std::string &name, int size)
+const CaseData &caseAtSize(const std::string &name, int size)
 {
     static std::map<std::string, OwnedCase> sources;
     static std::map<std::pair<std::string, int>, OwnedCase> cases;
     auto found = cases.find({name, size});
     if (found != cases.end())
         return *found->second;
+    if (OwnedCase generated = loadGenerated(name, size))
+        return *(cases[{name, size}] = std::move(generated));
     auto &source = sources[name];
     if (!source)
         source = loadBuiltIn(name);
@@ -132,7 +153,7 @@ const CaseData &resampledCase(const std::string &name, int size)
 
 void writeMaps(const std::string &name, int size)
 {
-    const CaseData &data = resampledCase(name, size);
+    const CaseData &data = caseAtSize(name, size);
     const std::string path = dataDirectory() + "/" + name + "_" + std::to_string(size) + ".f64";
     std::FILE *file = std::fopen(path.c_str(), "wb");
     if (!file) {

@@ -13,12 +13,14 @@ namespace bench {
 // Where the inputs are written: $RELAXON_BENCH_DATA, or the build's bench/data.
 std::string dataDirectory();
 
-// A built-in case of the source tree ("glioblastoma", "dti"), resampled
-// bilinearly to size x size pixels (tensors: nearest pixel). Cached: every call
-// with the same arguments returns the same data.
-const CaseData &resampledCase(const std::string &name, int size);
+// A built-in case of the source tree ("glioblastoma", "dti") at size x size
+// pixels: the generator's own case of that size where the build has one
+// (resources/extra/glioblastoma-1024.mri from the target glioblastoma-1024),
+// otherwise the built-in case resampled bilinearly (tensors: nearest pixel).
+// Cached: every call with the same arguments returns the same data.
+const CaseData &caseAtSize(const std::string &name, int size);
 
-// Writes the maps of resampledCase as raw little-endian doubles, map after map,
+// Writes the maps of caseAtSize as raw little-endian doubles, map after map,
 // each in [x][y] order: pd, t1, t2 and, for a case with tensors, Dxx, Dxy, Dxz,
 // Dyx, Dyy, Dyz and the normalised norm. File name: <name>_<size>.f64.
 void writeMaps(const std::string &name, int size);
