@@ -195,7 +195,8 @@ private:
     ImageRect imageRect;
     // Kept from paint to paint: every animation and movie tick repaints, and a new
     // picture each time would cost fresh memory pages for every pixel.
-    QImage picture;
+    std::vector<std::uint32_t> pictureMemory;
+    QImage picture; // pixels in pictureMemory
     std::vector<std::uint32_t> pictureBand;
     int pictureAreaWidth = 0;
     int pictureAreaHeight = 0;

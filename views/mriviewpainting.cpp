@@ -112,8 +112,15 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
     const bool functional = data.frames != 0 && data.pValue;
     const int statisticsCols = data.frames != 0 ? data.cols / data.frames : 0;
 
-    if (picture.width() != imageRows || picture.height() != imageCols)
-        picture = QImage(imageRows, imageCols, QImage::Format_RGB32);
+    if (picture.width() != imageRows || picture.height() != imageCols) {
+        // Picture lines a cache line longer than the image is wide: at a stride of
+        // a power of two the eight lines a block is written to would all fall on
+        // the same cache sets.
+        const qsizetype lineLength = imageRows + 16;
+        pictureMemory.assign(std::size_t(lineLength) * std::size_t(imageCols), 0);
+        picture = QImage(reinterpret_cast<uchar *>(pictureMemory.data()), imageRows, imageCols,
+                         lineLength * qsizetype(sizeof(QRgb)), QImage::Format_RGB32);
+    }
     auto *pixels = reinterpret_cast<QRgb *>(picture.bits());
     const qsizetype lineLength = picture.bytesPerLine() / qsizetype(sizeof(QRgb));
     // Band rows a little longer than the image rows: at a stride of a power of two
