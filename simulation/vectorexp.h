@@ -152,6 +152,21 @@ constexpr std::array<double, size> twoToFractions()
 template <int size>
 alignas(64) constexpr std::array<double, size> kTwoToFractions = twoToFractions<size>();
 
+// table[index] in every lane, for a table of 2 * lanes entries.
+template <typename V>
+[[gnu::always_inline]] inline V tableEntries(const double *table, const MaskOf<V> &index)
+{
+#if defined(__clang__)
+    // Clang has no shuffle with indices known only at run time.
+    V entries;
+    for (int l = 0; l < VectorTraits<V>::lanes; ++l)
+        entries[l] = table[index[l]];
+    return entries;
+#else
+    return __builtin_shuffle(load<V>(table), load<V>(table + VectorTraits<V>::lanes), index);
+#endif
+}
+
 // e^x for x in [-708, 709]: x = (n / T) ln 2 + r with |r| <= ln 2 / (2 T), so
 // e^x = 2^floor(n / T) * 2^((n mod T) / T) * e^r; the middle factor comes from a
 // table of T = 2 * lanes entries and e^r - 1 from its Taylor series, as far as
@@ -162,7 +177,6 @@ template <typename V>
 {
     using M = MaskOf<V>;
     constexpr int lanes = VectorTraits<V>::lanes;
-    // Twice the lanes: one two-vector shuffle looks every lane's entry up.
     constexpr int size = 2 * lanes;
     constexpr int sizeBits = size == 16 ? 4 : size == 8 ? 3 : 2;
     constexpr double perLn2 = size * 1.4426950408889634;
@@ -192,8 +206,7 @@ template <typename V>
 
     // The low bits of the shifted value hold n mod T, whatever the sign of n.
     const M integer = M(shifted) - M(splat<V>(roundingShift));
-    const V entry = __builtin_shuffle(load<V>(kTwoToFractions<size>.data()),
-                                      load<V>(kTwoToFractions<size>.data() + lanes), M(shifted) & (size - 1));
+    const V entry = tableEntries<V>(kTwoToFractions<size>.data(), M(shifted) & (size - 1));
     const V scale = V(((integer >> sizeBits) + 1023) << 52);
     return (entry + entry * expm1OfR) * scale;
 }
