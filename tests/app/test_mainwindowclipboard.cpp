@@ -5,6 +5,7 @@
 
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
+#include "../dialogs/timinganswer.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
 
@@ -45,18 +46,6 @@ QAction *copyValuesCommand(MainWindow &window)
 QAction *copyImageCommand(MainWindow &window)
 {
     return commandIn(window, QStringLiteral("&Edit"), QStringLiteral("&Copy Image"));
-}
-
-std::function<void(QWidget *)> answerTiming(const QString &te, const QString &tr)
-{
-    return [=](QWidget *modal) {
-        auto *dialog = qobject_cast<TeTr *>(modal);
-        if (!dialog)
-            return;
-        dialog->teEdit->setText(te);
-        dialog->trEdit->setText(tr);
-        QTest::mouseClick(dialog->hupButton, Qt::LeftButton);
-    };
 }
 
 void newRecording(MainWindow &window, const QString &te, const QString &tr)

@@ -5,6 +5,7 @@
 
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
+#include "../dialogs/timinganswer.h"
 #include "dialogs/levelcont.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
@@ -88,22 +89,6 @@ QStringList toolBarItems(MainWindow &window)
         }
     }
     return items;
-}
-
-// Answers a timing dialog with the given times, optionally adjusting more first.
-std::function<void(QWidget *)> answerTiming(const QString &te, const QString &tr, bool ok = true,
-                                            std::function<void(TeTr &)> more = {})
-{
-    return [=](QWidget *modal) {
-        auto *dialog = qobject_cast<TeTr *>(modal);
-        if (!dialog)
-            return;
-        dialog->teEdit->setText(te);
-        dialog->trEdit->setText(tr);
-        if (more)
-            more(*dialog);
-        QTest::mouseClick(ok ? dialog->hupButton : dialog->cancelButton, Qt::LeftButton);
-    };
 }
 
 // Loads a case whose first recording's dialog is answered with OK and the defaults.

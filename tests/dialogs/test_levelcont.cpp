@@ -1,6 +1,7 @@
 #include "dialogs/levelcont.h"
 
 #include "../cases/casefilewriter.h"
+#include "../views/testimage.h"
 #include "modaldriver.h"
 #include "app/mainwindow.h"
 #include "simulation/widthslider.h"
@@ -23,15 +24,6 @@ namespace {
 
 // One step of the width slider changes the width by at most 10^(1/1000) - 1.
 constexpr double kWidthSliderStep = 0.0024;
-
-double **makeImage(int rows, int cols, const std::function<double(int, int)> &value)
-{
-    double **image = dmatrix(1, rows, 1, cols);
-    for (int x = 1; x <= rows; ++x)
-        for (int y = 1; y <= cols; ++y)
-            image[x][y] = value(x, y);
-    return image;
-}
 
 // A central view of a plain image whose values run evenly from -500 to 1479: value
 // range -500..1500, level bounds -1500..3000, width bounds 1..15000.

@@ -1,6 +1,8 @@
 #include "views/mriview.h"
 
 #include "../dialogs/modaldriver.h"
+#include "../dialogs/timinganswer.h"
+#include "testimage.h"
 #include "app/mainwindow.h"
 #include "dialogs/tetr.h"
 #include "numerics/matrixmemory.h"
@@ -52,31 +54,6 @@ void addHorizontalTensors(MainWindow &main, double n)
             data.tensor[x][y][1] = n;
             data.tensor[x][y][10] = n;
         }
-}
-
-double **makeImage(int rows, int cols, const std::function<double(int, int)> &value)
-{
-    double **image = dmatrix(1, rows, 1, cols);
-    for (int x = 1; x <= rows; ++x)
-        for (int y = 1; y <= cols; ++y)
-            image[x][y] = value(x, y);
-    return image;
-}
-
-// Answers the timing dialog of a new recording with the given times.
-std::function<void(QWidget *)> answerTiming(const QString &te, const QString &tr, bool ok = true,
-                                            std::function<void(TeTr &)> more = {})
-{
-    return [=](QWidget *modal) {
-        auto *dialog = qobject_cast<TeTr *>(modal);
-        if (!dialog)
-            return;
-        dialog->teEdit->setText(te);
-        dialog->trEdit->setText(tr);
-        if (more)
-            more(*dialog);
-        QTest::mouseClick(ok ? dialog->hupButton : dialog->cancelButton, Qt::LeftButton);
-    };
 }
 
 // A hidden widget gets its resize event only when shown.

@@ -2,6 +2,7 @@
 
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
+#include "testimage.h"
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
 #include "dialogs/tetr.h"
@@ -109,15 +110,6 @@ const QPoint kHidden(-2, -2);
 QString message(const MriView *view)
 {
     return view->viewStatusBar()->currentMessage();
-}
-
-double **makeImage(int rows, int cols, const std::function<double(int, int)> &value)
-{
-    double **image = dmatrix(1, rows, 1, cols);
-    for (int x = 1; x <= rows; ++x)
-        for (int y = 1; y <= cols; ++y)
-            image[x][y] = value(x, y);
-    return image;
 }
 
 // A functional case of 99 frames of 4 x 3 pixels: frame k (0-based) holds
