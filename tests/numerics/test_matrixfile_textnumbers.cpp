@@ -4,6 +4,7 @@
 
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
+#include "test_matrixfile_helpers.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,35 +29,12 @@ bool sameBits(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-struct ReadResult
-{
-    double **matrix = nullptr;
-    int32 rows = 0;
-    int32 cols = 0;
-    int32 tailLength = 0;
-    char *tail = nullptr;
-
-    ~ReadResult()
-    {
-        if (matrix)
-            free_dmatrix(matrix, 1, rows, 1);
-        std::free(tail);
-    }
-};
-
 void writeFile(const QString &path, const std::string &text)
 {
     std::FILE *file = std::fopen(path.toLocal8Bit().constData(), "wb");
     QVERIFY(file);
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
-}
-
-void readFile(const QString &path, ReadResult *result)
-{
-    result->matrix = getmatrix(path.toLocal8Bit().constData(), &result->rows, &result->cols,
-                               &result->tailLength, &result->tail, nullptr, nullptr, -1, -1, -1,
-                               -1, -1, -1, 0);
 }
 
 } // namespace
@@ -82,13 +60,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("numbers.txt"));
         writeFile(path, text);
-        ReadResult result;
-        readFile(path, &result);
-        QVERIFY(result.matrix);
+        matrixfiletest::ReadResult result;
+        result.read(path);
+        QVERIFY(result.m);
         QCOMPARE(result.rows, int32(words.size()));
         for (std::size_t i = 0; i < words.size(); ++i) {
             const double expected = cValue(words[i].c_str());
-            const double got = result.matrix[int32(i) + 1][1];
+            const double got = result.m[int32(i) + 1][1];
             if (std::isnan(expected))
                 QVERIFY2(std::isnan(got), words[i].c_str());
             else
@@ -102,17 +80,17 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("glued.txt"));
         writeFile(path, "3\n2-3 4\n");
-        ReadResult result;
-        readFile(path, &result);
-        QVERIFY(result.matrix);
-        QCOMPARE(result.matrix[1][1], 2.0);
-        QCOMPARE(result.matrix[2][1], -3.0);
-        QCOMPARE(result.matrix[3][1], 4.0);
+        matrixfiletest::ReadResult result;
+        result.read(path);
+        QVERIFY(result.m);
+        QCOMPARE(result.m[1][1], 2.0);
+        QCOMPARE(result.m[2][1], -3.0);
+        QCOMPARE(result.m[3][1], 4.0);
 
         writeFile(path, "2\n1e x\n");
-        ReadResult bad;
-        readFile(path, &bad);
-        QVERIFY(!bad.matrix);
+        matrixfiletest::ReadResult bad;
+        bad.read(path);
+        QVERIFY(!bad.m);
     }
 
     void longFileKeepsValuesAndTailAcrossBlocks()
@@ -131,12 +109,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("long.txt"));
         writeFile(path, text);
-        ReadResult result;
-        readFile(path, &result);
-        QVERIFY(result.matrix);
+        matrixfiletest::ReadResult result;
+        result.read(path);
+        QVERIFY(result.m);
         QCOMPARE(result.rows, n);
         for (int32 i = 0; i < n; ++i)
-            QVERIFY(sameBits(result.matrix[i + 1][1], cValue(words[std::size_t(i)].c_str())));
+            QVERIFY(sameBits(result.m[i + 1][1], cValue(words[std::size_t(i)].c_str())));
         QVERIFY(result.tail);
         QCOMPARE(QByteArray(result.tail, result.tailLength), QByteArray("fmri\0" "99\0", 8));
     }
@@ -146,10 +124,10 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("glued-tail.txt"));
         writeFile(path, "2\n1.5 2.5units\nmore\n");
-        ReadResult result;
-        readFile(path, &result);
-        QVERIFY(result.matrix);
-        QCOMPARE(result.matrix[2][1], 2.5);
+        matrixfiletest::ReadResult result;
+        result.read(path);
+        QVERIFY(result.m);
+        QCOMPARE(result.m[2][1], 2.5);
         QVERIFY(result.tail);
         QCOMPARE(QByteArray(result.tail, result.tailLength), QByteArray("units\0" "more\0", 11));
     }
