@@ -262,7 +262,23 @@ QString MainWindow::strippedName(const QString &fullFileName)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     writeSettings();
+    // The time curve and the level dialogs are windows of their own; one left on
+    // screen would keep the program running without its main window.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible() && ownsWindow(window))
+            window->close();
+    }
     event->accept();
+}
+
+bool MainWindow::ownsWindow(const QWidget *window) const
+{
+    for (const QWidget *parent = window->parentWidget(); parent; parent = parent->parentWidget()) {
+        if (parent == this)
+            return true;
+    }
+    return false;
 }
 
 void MainWindow::open()

@@ -110,6 +110,8 @@ private:
     void readSettings();
     void writeSettings();
     void setCurrentFile(const QString &fileName);
+    // Whether window, a top-level widget, belongs to this window's widget tree.
+    bool ownsWindow(const QWidget *window) const;
 
     // Case handling (mainwindowcase.cpp).
     void tearDownCase();

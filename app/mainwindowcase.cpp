@@ -103,6 +103,8 @@ void MainWindow::tearDownCase()
 
     levelLabel->hide();
     widthLabel->hide();
+    // The last active view may have been an animation, which disables the command.
+    levelAct->setEnabled(true);
 }
 
 void MainWindow::setupMriViews()
@@ -154,11 +156,14 @@ void MainWindow::setupMriViews()
                                             QKeySequence(), this, &MainWindow::doAllowPre);
     allowPreAct->setWhatsThis(QString::fromUtf8("Allow 180\u00ba pre-pulse for Inverse Recovery"));
     allowPreAct->setCheckable(true);
+    // The switch outlives the case and may come from the command line.
+    allowPreAct->setChecked(allowPrepulse);
     if (caseData.hasDti) {
         allowDtiAct = simulationMenu->addAction(QStringLiteral("Allow gradient double-pulse (Diffusion Imaging)"),
                                                 QKeySequence(), this, &MainWindow::doAllowDti);
         allowDtiAct->setWhatsThis(QStringLiteral("Allow gradient double-pulse for Diffusion Imaging"));
         allowDtiAct->setCheckable(true);
+        allowDtiAct->setChecked(allowDti);
     }
 
     toolBar->addAction(followAct);

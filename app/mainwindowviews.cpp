@@ -3,7 +3,6 @@
 
 #include "app/mainwindow.h"
 
-#include "dialogs/levelcont.h"
 #include "simulation/fmridisplaymode.h"
 #include "views/mriview.h"
 #include "views/pixeltime.h"
@@ -16,31 +15,13 @@
 #include <QSignalMapper>
 #include <QStatusBar>
 
+#include <algorithm>
+
 namespace {
 
 // Room for an animation's speed box and TR slider beside and below the picture.
 constexpr int animationControlsWidth = 40;
 constexpr int animationControlsHeight = 30;
-
-QString levelReadoutText(double level)
-{
-    return QStringLiteral(" wl: %1 ").arg(level, 4, 'f', 0);
-}
-
-QString widthReadoutText(double width)
-{
-    return QStringLiteral(" ww: %1 ").arg(width, 4, 'f', 0);
-}
-
-// Points the view's level dialog, if it has one, at the view it edits: current, or
-// the view itself when current is null.
-void coupleLevelDialog(MriView *view, MriView *current)
-{
-    if (LevelCont *dialog = LevelCont::of(view)) {
-        dialog->setCurrentView(current);
-        dialog->update();
-    }
-}
 
 } // namespace
 
@@ -92,6 +73,9 @@ bool MainWindow::createMdiChild(int kind)
         w += animationControlsWidth;
         h += animationControlsHeight;
     }
+    // A small case would leave no room for the title and the read-outs.
+    w = std::max(w, view->minimumWidth());
+    h = std::max(h, view->minimumHeight());
     window->resize(frameWidth + w, frameHeight + h);
     return true;
 }
@@ -145,37 +129,19 @@ void MainWindow::doLevel()
 void MainWindow::setFollowActive(bool on)
 {
     followActive = on;
-    MriView *active = activeView();
-    if (!active)
-        return;
-    const double level = active->displayLevel();
-    const double width = active->displayWidth();
-    const bool activeShowsSignal = active->technique() <= TechniqueDwi;
-
     for (MriView *view : mdiViews()) {
-        if (view->technique() > TechniqueDwi)
-            continue;
-        coupleLevelDialog(view, on && activeShowsSignal ? active : nullptr);
+        view->showPaintingWindow();
         view->update();
-        if (view->viewStatusBar() && activeShowsSignal) {
-            view->levelReadout()->setText(levelReadoutText(on ? level : view->displayLevel()));
-            view->widthReadout()->setText(widthReadoutText(on ? width : view->displayWidth()));
-        }
     }
 }
 
 void MainWindow::updateAll(QMdiSubWindow *)
 {
     // The argument may be a window that is going away; the area knows which is active.
-    MriView *active = activeView();
-    if (!active || active->technique() > TechniqueDwi)
-        return;
     for (MriView *view : mdiViews()) {
-        if (view->technique() <= TechniqueDwi)
-            coupleLevelDialog(view, followActive ? active : nullptr);
+        view->showPaintingWindow();
         view->update();
     }
-    active->setLevelWidth(active->displayLevel(), active->displayWidth());
 }
 
 void MainWindow::updateMenus()
@@ -186,11 +152,8 @@ void MainWindow::updateMenus()
     for (QAction *action : {closeActiveAct, closeAllAct, tileAct, cascadeAct, nextAct, previousAct})
         action->setEnabled(hasView);
     // An animation sets its own window as it runs, so the dialog has nothing to hold.
-    QMdiSubWindow *window = mdiArea->activeSubWindow();
-    if (window && window->widget()) {
-        auto *view = qobject_cast<MriView *>(window->widget());
-        levelAct->setEnabled(!view || view->kind() != ViewAnimation);
-    }
+    const MriView *active = activeView();
+    levelAct->setEnabled(!active || active->kind() != ViewAnimation);
     animAct->setEnabled(true);
 }
 

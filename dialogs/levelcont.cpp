@@ -1,7 +1,6 @@
 #include "dialogs/levelcont.h"
 
 #include "app/mainwindow.h"
-#include "simulation/recordingparams.h"
 #include "simulation/widthslider.h"
 #include "views/levwidview.h"
 #include "views/mriview.h"
@@ -112,8 +111,7 @@ void LevelCont::placeNear(const MriView *owner)
 void LevelCont::setCurrentView(MriView *shown)
 {
     shownView = shown ? shown : view;
-    update();
-    histogram->update();
+    showWindowOf(currentView());
 }
 
 MriView *LevelCont::currentView() const
@@ -140,25 +138,27 @@ void LevelCont::showWidthReadout(int width)
 
 void LevelCont::moveSliders(double level, double width, double widthMax)
 {
+    if (!editsOwnView())
+        return;
     levelSlider->setValue(sliderValue(level));
     widthSlider->setValue(widthToSlider(width, widthMax));
-    update();
-    histogram->update();
+    // A slider already at its place reports nothing, yet the fields must show the
+    // window the view has now.
+    showWindowOf(view);
 }
 
-void LevelCont::showFollowedWindow(double level, double width, double widthMax)
+void LevelCont::showWindowOf(const MriView *shown)
 {
-    // Only shown: a dialog that still edits its own view (one opened while following
-    // was on, or beside an ADC view) would otherwise spread the window back, and two
-    // such dialogs would hand it to each other without end.
+    // Only shown: the slots would hand the numbers back to the own view, and two
+    // dialogs that follow each other would pass them back and forth without end.
     const QSignalBlocker levelBlocker(levelSlider);
     const QSignalBlocker widthBlocker(widthSlider);
     const QSignalBlocker levelEditBlocker(levelEdit);
     const QSignalBlocker widthEditBlocker(widthEdit);
-    levelSlider->setValue(sliderValue(level));
-    widthSlider->setValue(widthToSlider(width, widthMax));
-    levelEdit->setText(wholeText(level));
-    widthEdit->setText(wholeText(width));
+    levelSlider->setValue(sliderValue(shown->displayLevel()));
+    widthSlider->setValue(widthToSlider(shown->displayWidth(), shown->widthMax()));
+    levelEdit->setText(wholeText(shown->displayLevel()));
+    widthEdit->setText(wholeText(shown->displayWidth()));
     update();
     histogram->update();
 }
@@ -229,23 +229,12 @@ void LevelCont::on_invertBox_stateChanged(int state)
 void LevelCont::on_autoButton_clicked()
 {
     view->setLevelWidth(0, 0);
-    moveSliders(view->displayLevel(), view->displayWidth(), view->widthMax());
+    spreadLevelWidth();
 }
 
 void LevelCont::spreadLevelWidth()
 {
-    const MainWindow *main = view->mainWin();
-    if (main->followActive && main->documentArea() && view->technique() < TechniqueAdc) {
-        const QList<MriView *> views = main->mdiViews();
-        for (MriView *other : views) {
-            if (other == view || other->technique() >= TechniqueAdc)
-                continue;
-            if (LevelCont *dialog = of(other))
-                dialog->showFollowedWindow(view->displayLevel(), view->displayWidth(),
-                                           view->widthMax());
-            other->update();
-        }
-    }
+    view->spreadWindowToFollowers();
     view->update();
     histogram->update();
 }

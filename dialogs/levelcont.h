@@ -33,15 +33,15 @@ public:
     static void showForView(MriView *view, bool toggle);
 
     // The view whose window the dialog shows and edits; null selects its own view.
+    // Sliders and fields take that view's window at once.
     void setCurrentView(MriView *shown);
     MriView *currentView() const;
     MriView *ownView() const { return view; }
     LevWidView *histogramView() const { return histogram; }
 
-    // Moves the sliders to a window of the own view; their slots take it over.
+    // Moves the sliders to a window of the own view, whose slots take it over, while
+    // the dialog edits that view.
     void moveSliders(double level, double width, double widthMax);
-    // Shows the window of the view being followed in sliders and fields.
-    void showFollowedWindow(double level, double width, double widthMax);
 
 public slots:
     void on_levelSlider_valueChanged(int val);
@@ -60,6 +60,8 @@ private:
     void showLevelReadout(int level);
     void showWidthReadout(int width);
     void spreadLevelWidth();
+    // Sliders and fields show shown's window without changing any view.
+    void showWindowOf(const MriView *shown);
     void placeNear(const MriView *owner);
 
     LevWidView *histogram = nullptr;

@@ -16,11 +16,6 @@ constexpr int32 blockLength = 10;
 constexpr double signalThreshold = 250;
 constexpr double activationPerT = 1000;
 
-bool isTaskFrame(int32 frame)
-{
-    return ((frame - firstCountedFrame) / blockLength) % 2 == 1;
-}
-
 // Moments of one condition's block for every pixel of an image row. The sums are
 // taken about each pixel's first value of the block, so a constant block has
 // exactly zero variance and bright pixels keep their digits. The frame count is
@@ -139,8 +134,8 @@ struct RowAccumulators
 
 // The statistics of image row i, all its pixels at once: the frames are visited in
 // order, each adding one contiguous row of values to its condition's moments.
-void rowStatistics(CaseData &data, int32 i, int32 frameWidth, const BetaShape &shape,
-                   RowAccumulators &row)
+void rowStatistics(CaseData &data, int32 i, int32 frameWidth, const std::vector<FmriBlock> &blocks,
+                   const BetaShape &shape, RowAccumulators &row)
 {
     const int32 frames = data.frames;
     row.clear();
@@ -153,11 +148,9 @@ void rowStatistics(CaseData &data, int32 i, int32 frameWidth, const BetaShape &s
     const double *series = &data.pd[i][1];
     // Block by block: rest, task, rest, ...; a task block (even one cut short by the
     // end of the series) completes a pair.
-    for (int32 first = firstCountedFrame; first <= frames; first += blockLength) {
-        const int32 last = std::min(frames, first + blockLength - 1);
-        const bool taskBlock = isTaskFrame(first);
-        (taskBlock ? task : rest).addFrames(series, first, last);
-        if (taskBlock) {
+    for (const FmriBlock &block : blocks) {
+        (block.task ? task : rest).addFrames(series, block.first, block.last);
+        if (block.task) {
             for (int32 j = 0; j < frameWidth; ++j) {
                 lastRestMean[j] = rest.mean(j);
                 differenceSum[j] += task.mean(j) - lastRestMean[j];
@@ -211,7 +204,19 @@ void computeFmriStatistics(CaseData &data)
     // every pixel.
     const double degreesOfFreedom = data.frames - 1.0;
     const BetaShape shape = betaShape(degreesOfFreedom / 2, 0.5);
+    const std::vector<FmriBlock> design = fmriBlocks(data.frames);
     RowAccumulators row(frameWidth);
     for (int32 i = 1; i <= data.rows; ++i)
-        rowStatistics(data, i, frameWidth, shape, row);
+        rowStatistics(data, i, frameWidth, design, shape, row);
+}
+
+std::vector<FmriBlock> fmriBlocks(int32 frames)
+{
+    std::vector<FmriBlock> blocks;
+    bool task = false;
+    for (long long first = firstCountedFrame; first <= frames; first += blockLength) {
+        blocks.push_back({int32(first), int32(std::min<long long>(frames, first + blockLength - 1)), task});
+        task = !task;
+    }
+    return blocks;
 }

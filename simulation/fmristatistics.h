@@ -3,6 +3,9 @@
 
 #include "cases/casedata.h"
 
+#include <cstdint>
+#include <vector>
+
 // Per-pixel block-design t-test of a functional series.
 //
 // On entry data.pd holds the series [1..rows][1..cols]; frame f (from 1) is columns
@@ -10,7 +13,7 @@
 // allocates each as a dmatrix [1..rows][1..W] that data then owns.
 //
 // Frames 1 and 2 are skipped; from frame 3 on, blocks of 10 frames alternate rest
-// and task, starting with rest. A rest block and the following task block form a
+// and task, starting with rest (fmriBlocks below). A rest block and the following task block form a
 // pair; a task block cut short by the end of the series still completes its pair,
 // a trailing rest block without task frames does not count. Per pixel:
 //   difference  mean over pairs of (task mean − rest mean)
@@ -29,5 +32,17 @@
 // cols < frames; when an allocation fails the maps allocated so far are released
 // and all five stay null.
 void computeFmriStatistics(CaseData &data);
+
+// One block of the design: frames first..last (from 1), rest or task.
+struct FmriBlock
+{
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    bool task = false;
+};
+
+// The blocks of a series of frames, in order; the last one may be cut short by the
+// end of the series. None for fewer than 3 frames.
+std::vector<FmriBlock> fmriBlocks(std::int32_t frames);
 
 #endif

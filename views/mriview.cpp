@@ -116,6 +116,10 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
                                     mainWindow->allowDti, data.hasDti};
             if (!askRecordingTiming(this, offer, recording, mainWindow->recording))
                 return;
+            // The image is computed without diffusion weighting then; the view must
+            // not claim any.
+            if (!mainWindow->allowDti)
+                recording.technique = TechniqueNone;
             title = recordingTitle(recording, mainWindow->allowPrepulse);
             break;
         }
@@ -163,10 +167,12 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
     currentLevel = display.level;
     currentWidth = display.width;
 
-    bounds = levelWidthBounds(display.rangeLow, display.rangeHigh, data.isMri, data.fullScale);
-    // The bounds of a case follow its full scale, which a map's values (T1 of fluid)
-    // can pass; the first window obeys them like every later one. A width of 0 stays:
-    // an image without range starts black.
+    // Signals of a case are bounded by its full scale; a map's values (T1 of fluid)
+    // can pass that scale, so a map is bounded by its own range.
+    const bool isMap = kind == ViewHydrogenDensity || kind == ViewT1 || kind == ViewT2;
+    bounds = levelWidthBounds(display.rangeLow, display.rangeHigh, data.isMri && !isMap, data.fullScale);
+    // The first window obeys the bounds like every later one. A width of 0 stays: an
+    // image without range starts black.
     if (currentWidth != 0)
         clampLevelWidth(currentLevel, currentWidth, bounds);
     crossLabel->setVisible(data.isMri);
@@ -238,22 +244,31 @@ void MriView::setLevelWidth(double newLevel, double newWidth)
     currentWidth = newWidth;
     if (LevelCont *dialog = LevelCont::of(this))
         dialog->moveSliders(currentLevel, currentWidth, widthMax());
+    spreadWindowToFollowers();
+    showPaintingWindow();
+}
 
-    if (mainWindow->followActive && mainWindow->documentArea()) {
-        for (MriView *other : mainWindow->mdiViews()) {
-            if (other == this)
-                continue;
-            other->update();
-            if (other->technique() < TechniqueAdc && technique() < TechniqueAdc) {
-                if (other->statusBar)
-                    other->setReadouts(currentLevel, currentWidth);
-                if (LevelCont *dialog = LevelCont::of(other))
-                    dialog->showFollowedWindow(currentLevel, currentWidth, widthMax());
-            }
-        }
-    }
+void MriView::showPaintingWindow()
+{
+    double shownLevel = 0;
+    double shownWidth = 0;
+    paintingWindow(shownLevel, shownWidth);
     if (statusBar)
-        setReadouts(currentLevel, currentWidth);
+        setReadouts(shownLevel, shownWidth);
+    if (LevelCont *dialog = LevelCont::of(this))
+        dialog->setCurrentView(followedView());
+}
+
+void MriView::spreadWindowToFollowers()
+{
+    if (!mainWindow->followActive || !mainWindow->documentArea())
+        return;
+    for (MriView *other : mainWindow->mdiViews()) {
+        if (other == this)
+            continue;
+        other->showPaintingWindow();
+        other->update();
+    }
 }
 
 void MriView::setCursorPixel(int x, int y)

@@ -55,6 +55,14 @@ public:
     // Both are clamped to their bounds. Callers repaint.
     void setLevelWidth(double level, double width);
 
+    // Shows the window this view paints with (its own, or the active view's while it
+    // follows) in its level and width read-outs and its level dialog.
+    void showPaintingWindow();
+
+    // While following is on, brings the other views of the document area up to date
+    // after this view's window changed.
+    void spreadWindowToFollowers();
+
     // Places the cross marker on image pixel (x, y), 0-based, or out of sight when
     // the pixel lies outside the image.
     void setCursorPixel(int x, int y);
@@ -162,9 +170,12 @@ private:
     bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
     void setReadouts(double shownLevel, double shownWidth);
-    // The level and width this view paints with: its own, or the active view's
-    // while following is on and both show signal strengths.
+    // The active view, while following is on and both it and this view show signal
+    // strengths; else null.
+    MriView *followedView() const;
+    // The level and width this view paints with: its own, or the followed view's.
     void paintingWindow(double &shownLevel, double &shownWidth) const;
+    void showAnimationReadout();
     void paintPicture(QPainter &painter, double shownLevel, double shownWidth);
     void paintFrameTime(QPainter &painter) const;
     void paintGradientArrow(QPainter &painter) const;

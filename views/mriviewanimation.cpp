@@ -54,6 +54,8 @@ void MriView::pauseOrResumeAnimation()
         animTimer->stop();
         sweep.pause(nowMs());
         controls->teLabel->setText(frozenEchoTimeText(recording.te));
+        // The read-out may be up to a few steps old; the frozen picture is what counts.
+        showAnimationReadout();
     } else {
         animTimer->start(kAnimationTickMs);
         sweep.resume(nowMs());
@@ -85,12 +87,16 @@ void MriView::animFrame()
 
     if (++animationSteps >= kStatusEverySteps) {
         animationSteps = 0;
-        int x = 0;
-        int y = 0;
-        const QString text = selectedPixelInside(x, y)
-                                 ? animationValueReadout(mainWindow->unitsLabel, image[x + 1][y + 1])
-                                 : QString();
-        showStatus(text, false);
+        showAnimationReadout();
     }
     update();
+}
+
+void MriView::showAnimationReadout()
+{
+    int x = 0;
+    int y = 0;
+    showStatus(selectedPixelInside(x, y) ? animationValueReadout(mainWindow->unitsLabel, image[x + 1][y + 1])
+                                         : QString(),
+               false);
 }

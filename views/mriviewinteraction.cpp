@@ -174,10 +174,10 @@ void MriView::stepFrame(int step)
     }
     if (timeCurveWidget)
         timeCurveWidget->update();
-    int x = 0;
-    int y = 0;
-    if (statusBar && selectedPixelInside(x, y))
-        statusBar->showMessage(pixelValueReadout(mainWindow->unitsLabel, image[x + 1][y + 1]));
+    // The same read-out as under the moving mouse: a significant pixel is stored
+    // negated, and its statistics belong in the read-out too.
+    if (statusBar)
+        showPixelStatus();
     update();
 }
 

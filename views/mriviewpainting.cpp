@@ -59,17 +59,21 @@ void transposeBlock(const QRgb *rows, std::size_t rowStride, QRgb *columns, qsiz
 
 } // namespace
 
+MriView *MriView::followedView() const
+{
+    if (!mainWindow->documentArea() || !mainWindow->followActive || technique() >= TechniqueAdc)
+        return nullptr;
+    MriView *active = mainWindow->activeView();
+    return active && active->technique() < TechniqueAdc ? active : nullptr;
+}
+
 void MriView::paintingWindow(double &shownLevel, double &shownWidth) const
 {
-    shownLevel = currentLevel;
-    shownWidth = currentWidth;
-    if (!mainWindow->documentArea() || !mainWindow->followActive)
-        return;
-    const MriView *active = mainWindow->activeView();
-    if (active && technique() < TechniqueAdc && active->technique() < TechniqueAdc) {
-        shownLevel = active->currentLevel;
-        shownWidth = active->currentWidth;
-    }
+    const MriView *source = followedView();
+    if (!source)
+        source = this;
+    shownLevel = source->currentLevel;
+    shownWidth = source->currentWidth;
 }
 
 void MriView::paintEvent(QPaintEvent *)
@@ -93,7 +97,8 @@ void MriView::paintEvent(QPaintEvent *)
         paintFrameTime(painter);
     if (data.hasDti && mainWindow->allowDti) {
         painter.setRenderHint(QPainter::Antialiasing);
-        if (technique() == TechniqueSingleDirection)
+        // A map has no diffusion weighting, whatever recording came before it.
+        if (technique() == TechniqueSingleDirection && viewKind == ViewNewRecording)
             paintGradientArrow(painter);
         else if (technique() == TechniqueDti)
             paintTensorGlyphs(painter);

@@ -8,7 +8,7 @@
 // arbitrary integer.
 
 // "<name>: %1 " with the value right-aligned in three characters: the read-out of a
-// sub-window view under the mouse and of a frame step.
+// sub-window view under the mouse.
 QString pixelValueReadout(const QString &name, double value);
 
 // "<name>: %1" with the value right-aligned in three characters: the read-out of an

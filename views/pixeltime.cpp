@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "cases/casedata.h"
+#include "simulation/fmristatistics.h"
 #include "views/mriview.h"
 #include "views/pixeltimescale.h"
 
@@ -21,15 +22,14 @@ constexpr int kPlotTop = 10;
 constexpr int kRightMargin = 69;
 constexpr int kVerticalMargins = 33;
 constexpr int kBottomMargin = 23;
-constexpr int kBands = 5;
 constexpr int kLabelAboveValue = 8;
 constexpr int kLabelRight = 55;
 constexpr int kLabelHeight = 20;
 constexpr int kLabelBoxWidth = 200;  // the alignment places the text at its right
 constexpr double kFarAway = 1e6;     // keeps stray values representable as pixels
 
-const QColor kDarkBand(200, 200, 200);
-const QColor kLightBand(230, 230, 230);
+const QColor kTaskBand(200, 200, 200);
+const QColor kRestBand(230, 230, 230);
 
 // A coordinate taken toward zero; values beyond any screen are held far off.
 int towardZero(double coordinate)
@@ -95,16 +95,15 @@ void PixelTime::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
 
-    const double band = double(plotWidth) / kBands;
-    const int bandWidth = towardZero(band / 2);
+    // The bands are the blocks the statistics compare, so the response shows inside
+    // the task bands.
     const int bandHeight = hPrime - 24 - kPlotTop;
-    for (int i = 0; i < kBands; ++i) {
-        for (const auto &[offset, shade] : {std::pair{0.0, kDarkBand}, std::pair{0.5, kLightBand}}) {
-            painter.setPen(shade);
-            painter.setBrush(shade);
-            painter.drawRect(towardZero(kPlotLeft + (i + offset) * band), kPlotTop, bandWidth,
-                             bandHeight);
-        }
+    painter.setPen(Qt::NoPen);
+    for (const FmriBlock &block : fmriBlocks(count())) {
+        const int left = towardZero(kPlotLeft + (block.first - 1) * s);
+        const int right = towardZero(kPlotLeft + block.last * s);
+        painter.setBrush(block.task ? kTaskBand : kRestBand);
+        painter.drawRect(left, kPlotTop, right - left, bandHeight);
     }
 
     painter.setPen(Qt::black);

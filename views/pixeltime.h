@@ -7,8 +7,9 @@
 
 struct CaseData;
 
-// The time curve of one pixel of a functional series: a dot per frame over
-// alternating grey bands, one pixel per signal unit around the mean, and a red
+// The time curve of one pixel of a functional series: a dot per frame over the
+// grey bands of the rest and task blocks the statistics compare (task darker),
+// one pixel per signal unit around the mean, and a red
 // marker at the frame its view shows. It is a window of its own, owned by its view;
 // keys pressed in it go to the view, so that frame stepping keeps working.
 class PixelTime : public QDialog

@@ -152,7 +152,7 @@ private slots:
     void secondLoadTearsTheFirstDown();
     void functionalAfterMriAndBack();
     void permissionTogglesFlipTheSwitches();
-    void toggleMarkIsMadeAnewByEachLoad();
+    void toggleMarksAndTitlesTellTheTruth();
     void followActivePropagatesLevelAndWidth();
     void followingOffRestoresOwnReadouts();
     void followActiveWithAdcViewChangesNoReadout();
@@ -163,6 +163,9 @@ private slots:
     void boldSignalTogglesTheTimeCurveInPlace();
     void movieCommandStartsAndStopsTheFrames();
     void levelCommandTogglesTheActiveViewsDialog();
+    void levelCommandIsEnabledWhereADialogCanOpen();
+    void levelDialogsShowTheWindowTheirViewPaints();
+    void closingTheMainWindowClosesItsOtherWindows();
     void followingCouplesTheLevelDialogs();
 
 private:
@@ -296,6 +299,13 @@ void MainWindowViewsTest::subWindowIsSizedToTheImage()
     QCOMPARE(view->size(), QSize(256, 256 + view->viewStatusBar()->height()));
     QCOMPARE(view->pictureRect().width, 256);
     QCOMPARE(view->pictureRect().height, 256);
+
+    // A small case still gets room for its title and read-outs.
+    const QString small = dataDir.filePath(QStringLiteral("small.mri"));
+    QVERIFY(writeUniformCase(small, 64, 64));
+    loadAccepting(window, small);
+    MriView *smallView = window.mdiViews().first();
+    QCOMPARE(smallView->size(), smallView->minimumSize());
 }
 
 void MainWindowViewsTest::dtiRecordingOpensAtDoubleSize()
@@ -486,24 +496,36 @@ void MainWindowViewsTest::permissionTogglesFlipTheSwitches()
     QVERIFY(!window.allowPrepulse);
 }
 
-void MainWindowViewsTest::toggleMarkIsMadeAnewByEachLoad()
+void MainWindowViewsTest::toggleMarksAndTitlesTellTheTruth()
 {
     MainWindow window;
+    window.allowDti = true; // as the command line's -g leaves it
     window.show();
-    loadAccepting(window, glioblastoma);
+    loadAccepting(window, dti);
     const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
+    QAction *dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
+    QVERIFY(dtiToggle->isChecked());
     simulationCommand(window, preText)->trigger();
     QVERIFY(window.allowPrepulse);
 
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), false));
-    window.loadFile(glioblastoma);
+    // The switches survive the load, and the new toggles show them.
+    loadAccepting(window, dti);
     QAction *pre = simulationCommand(window, preText);
-    // The switch survives the load; the new toggle starts unchecked.
     QVERIFY(window.allowPrepulse);
-    QVERIFY(!pre->isChecked());
+    QVERIFY(pre->isChecked());
     pre->trigger();
     QVERIFY(!window.allowPrepulse);
     QVERIFY(!pre->isChecked());
+
+    // Diffusion chosen but not allowed: the image has no weighting, and neither has
+    // the view.
+    dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
+    dtiToggle->trigger();
+    QVERIFY(!window.allowDti);
+    window.recording.technique = TechniqueDwi;
+    newRecording(window, QStringLiteral("60"), QStringLiteral("2000"));
+    QCOMPARE(window.activeView()->windowTitle(), QStringLiteral(" Te=60 / Tr=2000"));
+    QCOMPARE(window.activeView()->technique(), int(TechniqueNone));
 }
 
 void MainWindowViewsTest::followActivePropagatesLevelAndWidth()
@@ -734,6 +756,78 @@ void MainWindowViewsTest::levelCommandTogglesTheActiveViewsDialog()
     window.loadFile(plainImage);
     level->trigger();
     QVERIFY(LevelCont::of(window.singleView()));
+}
+
+void MainWindowViewsTest::levelCommandIsEnabledWhereADialogCanOpen()
+{
+    MainWindow window;
+    window.show();
+    loadAccepting(window, glioblastoma);
+    QAction *level = viewCommand(window, "&Level and Width");
+    simulationCommand(window, "&Animation")->trigger();
+    QCOMPARE(window.activeView()->kind(), int(ViewAnimation));
+    QVERIFY(!level->isEnabled());
+    window.loadFile(fmri);
+    QVERIFY(level->isEnabled());
+
+    loadAccepting(window, glioblastoma);
+    simulationCommand(window, "&Animation")->trigger();
+    QVERIFY(!level->isEnabled());
+    window.documentArea()->closeAllSubWindows();
+    QVERIFY(level->isEnabled());
+}
+
+void MainWindowViewsTest::levelDialogsShowTheWindowTheirViewPaints()
+{
+    MainWindow window;
+    window.show();
+    loadAccepting(window, glioblastoma);
+    newRecording(window, QStringLiteral("15"), QStringLiteral("500"));
+    const QList<MriView *> views = window.mdiViews();
+    QMdiArea *area = window.documentArea();
+    viewCommand(window, "&Level and Width")->trigger();
+    LevelCont *secondDialog = LevelCont::of(views.at(1));
+    viewCommand(window, "&Follow Active View")->setChecked(true);
+
+    // The first view leads: the second paints with its window and says so.
+    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(0));
+    views.at(0)->setLevelWidth(1989, 1651);
+    QCOMPARE(secondDialog->levelEdit->text(), QStringLiteral("1989"));
+    QCOMPARE(views.at(1)->widthReadout()->text(), QStringLiteral(" ww: 1651 "));
+
+    // The second leads and paints with its own window again.
+    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(1));
+    const QString ownLevel = QString::number(views.at(1)->displayLevel(), 'f', 0);
+    QCOMPARE(secondDialog->levelEdit->text(), ownLevel);
+    QCOMPARE(secondDialog->levelSlider->value(), ownLevel.toInt());
+    QCOMPARE(views.at(1)->levelReadout()->text(), QStringLiteral(" wl: %1 ").arg(ownLevel, 4));
+
+    // A window set in the leader's dialog reaches the follower's read-outs and dialog.
+    views.at(0)->showLevelDialog(true);
+    LevelCont *firstDialog = LevelCont::of(views.at(0));
+    secondDialog->levelSlider->setValue(700);
+    QCOMPARE(views.at(0)->levelReadout()->text(), QStringLiteral(" wl:  700 "));
+    QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("700"));
+
+    // Following off: the follower's dialog shows its own window.
+    viewCommand(window, "&Follow Active View")->setChecked(false);
+    QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("1989"));
+    QCOMPARE(views.at(0)->levelReadout()->text(), QStringLiteral(" wl: 1989 "));
+}
+
+void MainWindowViewsTest::closingTheMainWindowClosesItsOtherWindows()
+{
+    MainWindow window;
+    window.show();
+    window.loadFile(fmri);
+    PixelTime *curve = window.singleView()->timeCurve();
+    QVERIFY(curve->isVisible());
+    window.singleView()->showLevelDialog(true);
+    QVERIFY(window.close());
+    // Nothing is left on screen to keep the program running.
+    QVERIFY(!curve->isVisible());
+    for (const QWidget *other : QApplication::topLevelWidgets())
+        QVERIFY(!other->isVisible());
 }
 
 void MainWindowViewsTest::followingCouplesTheLevelDialogs()

@@ -65,6 +65,7 @@ private slots:
     void typedWidthMovesTheSlider();
     void invertAndHistogramBoxes();
     void autoRestoresTheAutomaticWindow();
+    void autoOnAUnitRangeImageShowsAtOnce();
     void closeHidesAndTheToggleHides();
     void dialogOfACentralViewSitsAtTheMainWindowsTop();
     void dialogsCascadeOverTheDocumentArea();
@@ -318,6 +319,28 @@ void TestLevelCont::autoRestoresTheAutomaticWindow()
     delete view;
 }
 
+void TestLevelCont::autoOnAUnitRangeImageShowsAtOnce()
+{
+    // Values 0..1 have an empty range: the view starts black with width 0, and Auto
+    // gives the smallest width, 1, at level 1.
+    MainWindow main;
+    auto *view = new MriView(&main, ViewNewRecording,
+                             makeImage(64, 64, [](int x, int y) { return ((x - 1) * 64 + y - 1) / 4096.0; }),
+                             64, 64);
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    auto *dialog = new LevelCont(view);
+    QTest::mouseClick(dialog->autoButton, Qt::LeftButton);
+    QCOMPARE(dialog->widthEdit->text(), QStringLiteral("1"));
+    QCOMPARE(dialog->levelEdit->text(), QStringLiteral("1"));
+    QCOMPARE(view->widthReadout()->text(), QStringLiteral(" ww:    1 "));
+    // Repainted at once: the brightest pixel, 0.9998, is mid grey now.
+    const ImageRect picture = view->pictureRect();
+    const QPoint brightest(picture.x0 + picture.width - 1, picture.y0 + picture.height - 1);
+    QTRY_COMPARE(qGray(view->grab().toImage().pixel(brightest)), 128);
+    delete view;
+}
+
 void TestLevelCont::closeHidesAndTheToggleHides()
 {
     MainWindow main;
@@ -389,8 +412,11 @@ void TestLevelCont::followersShowTheActiveWindowAndDoNotEdit()
     // The case's full scale is 500: level -500..1000, width 1..5000.
     QCOMPARE(activeDialog->levelSlider->maximum(), 1000);
     follower->setLevelWidth(300, 200);
+    main.show();
+    main.documentArea()->setActiveSubWindow(main.documentArea()->subWindowList().first());
     main.followActive = true;
-    followerDialog->setCurrentView(active);
+    active->showPaintingWindow();
+    follower->showPaintingWindow();
     QCOMPARE(followerDialog->currentView(), active);
 
     activeDialog->levelSlider->setValue(222);

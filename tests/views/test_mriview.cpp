@@ -86,7 +86,7 @@ private slots:
     void mapViewsShowTheirMapWithoutAsking_data();
     void mapViewsShowTheirMapWithoutAsking();
     void animationViewStartsFromStandardTiming();
-    void mriCaseViewsShareFullScaleBounds();
+    void mapViewsAreBoundedByTheirOwnRange();
     void centralViewTakesGivenImage();
     void automaticWindowComesFromTwoAndNinetyEightPercent();
     void equalBinsFallBackToWholeRange();
@@ -194,18 +194,27 @@ void MriViewTest::animationViewStartsFromStandardTiming()
     QCOMPARE(view.echoTimeSweep().tr(), 2000.0);
 }
 
-void MriViewTest::mriCaseViewsShareFullScaleBounds()
+void MriViewTest::mapViewsAreBoundedByTheirOwnRange()
 {
+    // T1 far beyond twice the full scale of 2000, as fluid is in a case of low PD:
+    // the map's range, 5000 (4500 rounded up), bounds it, so its automatic window
+    // stays reachable.
     MainWindow main;
-    makeMriCase(main, 4, 4, 100, 500, 100);
-    for (int kind : {int(ViewHydrogenDensity), int(ViewT1), int(ViewT2)}) {
-        MriView view(&main, kind);
-        QCOMPARE(view.levelMin(), -2000.0);
-        QCOMPARE(view.levelMax(), 4000.0);
-        QCOMPARE(view.widthMin(), 1.0);
-        QCOMPARE(view.widthMax(), 20000.0);
-        QVERIFY(view.crossMarker()->isVisibleTo(&view));
-    }
+    makeMriCase(main, 4, 4, 100, 4500, 100);
+    main.caseData.t1[1][1] = 0;
+    MriView t1(&main, ViewT1);
+    QCOMPARE(t1.levelMin(), -5000.0);
+    QCOMPARE(t1.levelMax(), 10000.0);
+    QCOMPARE(t1.widthMin(), 1.0);
+    QCOMPARE(t1.widthMax(), 50000.0);
+    QCOMPARE(t1.displayLevel(), (t1.autoLow() + t1.autoHigh()) / 2);
+    QVERIFY(t1.crossMarker()->isVisibleTo(&t1));
+    MriView pd(&main, ViewHydrogenDensity);
+    QCOMPARE(pd.levelMax(), 200.0);
+    // A recording keeps the case's full scale.
+    ModalDriver driver(answerTiming(QStringLiteral("10"), QStringLiteral("5000")));
+    MriView recording(&main, ViewNewRecording);
+    QCOMPARE(recording.levelMax(), 4000.0);
 }
 
 void MriViewTest::centralViewTakesGivenImage()
@@ -302,16 +311,16 @@ void MriViewTest::setLevelWidthClampsAndRestoresAutomaticWindow()
     const double autoLevel = view.displayLevel();
     const double autoWidth = view.displayWidth();
     view.setLevelWidth(-5000, 30000);
-    QCOMPARE(view.displayLevel(), -2000.0);
-    QCOMPARE(view.displayWidth(), 20000.0);
-    QCOMPARE(view.levelReadout()->text(), QStringLiteral(" wl: -2000 "));
-    QCOMPARE(view.widthReadout()->text(), QStringLiteral(" ww: 20000 "));
+    QCOMPARE(view.displayLevel(), -1000.0);
+    QCOMPARE(view.displayWidth(), 10000.0);
+    QCOMPARE(view.levelReadout()->text(), QStringLiteral(" wl: -1000 "));
+    QCOMPARE(view.widthReadout()->text(), QStringLiteral(" ww: 10000 "));
     view.setLevelWidth(5000, 0);
     QCOMPARE(view.displayLevel(), autoLevel);
     QCOMPARE(view.displayWidth(), autoWidth);
     view.setLevelWidth(std::numeric_limits<double>::quiet_NaN(), 0.5);
     QCOMPARE(view.displayWidth(), 1.0);
-    QCOMPARE(view.displayLevel(), -2000.0);
+    QCOMPARE(view.displayLevel(), -1000.0);
 }
 
 void MriViewTest::levelToGreyRoundsAwayFromZeroAndInverts_data()
@@ -495,6 +504,11 @@ void MriViewTest::gradientArrowPointsRightAtNinetyDegrees()
     const QImage shot = view->grab().toImage();
     QCOMPARE(shot.pixel(35, 25), qRgb(255, 255, 0)); // right half of the shaft
     QCOMPARE(shot.pixel(25, 12), grey(0));           // nothing above the centre
+
+    // A map made after it carries no diffusion weighting, and no arrow.
+    std::unique_ptr<MriView> map(new MriView(&main, ViewHydrogenDensity));
+    place(*map, 256, 256 + kStatusBarHeight);
+    QCOMPARE(map->grab().toImage().pixel(35, 25), grey(0));
 }
 
 void MriViewTest::tensorGlyphsAreDrawnOverBrightTissue()

@@ -254,6 +254,14 @@ void MriViewAnimationTest::statusShowsValueUnderTheMouse()
         QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(100, 500)), 3, 'f', 0);
     QCOMPARE(view->viewStatusBar()->currentMessage(), expected);
 
+    // Paused between two renewals, the read-out is that of the frozen picture.
+    now += 30;
+    view->animFrame();
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+    QCOMPARE(view->viewStatusBar()->currentMessage(),
+             QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(130, 500)), 3, 'f', 0));
+    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+
     main.selectedPixel = QPoint(-1, -1);
     for (int i = 0; i < 5; ++i)
         view->animFrame();

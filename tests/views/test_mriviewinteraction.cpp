@@ -189,7 +189,7 @@ private slots:
     void doubleClickRestoresAutomaticWindow();
     void rightClickTogglesLevelDialog();
     void brokenValuesNeverUpsetReadoutsOrDrags();
-    void stepFrameWrapsAndReportsStoredValue();
+    void stepFrameWrapsAndReportsTheTrueSignal();
     void centralStatusShowsWhatTheModeShows();
     void heldModifierAddsPosition();
     void movieTickAdvancesFrameAndLoops();
@@ -387,7 +387,7 @@ void MriViewInteractionTest::brokenValuesNeverUpsetReadoutsOrDrags()
     QVERIFY(view->displayWidth() >= 1);
 }
 
-void MriViewInteractionTest::stepFrameWrapsAndReportsStoredValue()
+void MriViewInteractionTest::stepFrameWrapsAndReportsTheTrueSignal()
 {
     MainWindow main;
     makeFunctionalCase(main);
@@ -398,25 +398,28 @@ void MriViewInteractionTest::stepFrameWrapsAndReportsStoredValue()
     view->stepFrame(-1);
     QCOMPARE(view->frame(), 98);
     QCOMPARE(view->imageData()[2][3], 1000.0 + 200 + 30 + 98);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1328 "));
+    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1328"));
 
     view->stepFrame(1);
     QCOMPARE(view->frame(), 0);
     view->stepFrame(2 * kFrames + 5);
     QCOMPARE(view->frame(), 5);
 
-    // Both: pixels with p below 0.1 (x = 1) are stored negated, and shown so here.
+    // Both: pixels with p below 0.1 (x = 1) are stored negated; the read-out is the
+    // one the mouse gives, the true signal with t and p.
     view->setFmriMode(FmriShowBoth);
     main.selectedPixel = QPoint(0, 0);
     view->stepFrame(0);
     QCOMPARE(view->frame(), 5);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: -1115 "));
+    QCOMPARE(view->imageData()[1][1], -1115.0);
+    const QString both = QStringLiteral("t-value: 0.00   p-value: 0.0500   Signal strength: 1115");
+    QCOMPARE(main.statusBar()->currentMessage(), both);
 
     // Outside the image the message stays.
     main.selectedPixel = QPoint(7, 0);
     view->stepFrame(1);
     QCOMPARE(view->frame(), 6);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: -1115 "));
+    QCOMPARE(main.statusBar()->currentMessage(), both);
 }
 
 void MriViewInteractionTest::centralStatusShowsWhatTheModeShows()

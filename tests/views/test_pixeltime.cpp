@@ -180,10 +180,17 @@ void TestPixelTime::freshWindowDrawsOnTheMiddleLine()
     // The frame marker of frame 0 at x = 60, from the bottom up to 10.
     QCOMPARE(picture.pixelColor(60, 100), QColor(255, 0, 0));
     QCOMPARE(picture.pixelColor(60, 12), QColor(255, 0, 0));
-    // Bands: dark from 60, light from 78 (u = 36.2, each 18 wide).
-    QCOMPARE(picture.pixelColor(70, 30), QColor(200, 200, 200));
-    QCOMPARE(picture.pixelColor(85, 30), QColor(230, 230, 230));
     QCOMPARE(picture.pixelColor(245, 145), QColor(255, 255, 255));
+
+    // The bands are the statistics' blocks: frames 1 and 2 none, then ten frames of
+    // rest (light) from x = 74.5, ten of task (dark) from 146.9, rest from 219.3; 25
+    // frames are 7.24 pixels apart.
+    PixelTime blocks(nullptr, 25);
+    const QImage banded = blocks.grab().toImage();
+    QCOMPARE(banded.pixelColor(70, 30), QColor(255, 255, 255));
+    QCOMPARE(banded.pixelColor(100, 30), QColor(230, 230, 230));
+    QCOMPARE(banded.pixelColor(180, 30), QColor(200, 200, 200));
+    QCOMPARE(banded.pixelColor(230, 30), QColor(230, 230, 230));
 }
 
 void TestPixelTime::tooSmallWindowPaintsNothing()
