@@ -16,7 +16,7 @@ import tissues
 FRAMES = 99
 SIZE = 64
 PIXEL_MM = 3.6
-# 2 s per frame, blocks of 20 s: the program labels frame k "t=2k s". The
+# 2 s per frame, blocks of 20 s, as the program labels the frames. The
 # program's t is the block difference over the within-block spread, which the
 # rise and fall of the haemodynamic response inflate; in 20 s blocks even a
 # noise-free response gives no more than t = 1.5 (p = 0.07 with the program's
