@@ -15,7 +15,7 @@ from fields import smoothstep, irregular_radius
 IX = tissues.INDEX
 BRAIN = (IX["csf"], IX["grey"], IX["white"])
 # Oedema share = PEAK * exp(-path / REACH) - FLOOR along the white matter:
-# most of the white matter next to the tumour, none beyond about 35 mm of path.
+# most of the white matter next to the tumour, none beyond about 50 mm of path.
 OEDEMA_PEAK = 1.3
 OEDEMA_REACH_MM = 15.0
 OEDEMA_FLOOR = 0.05
