@@ -169,6 +169,28 @@ private slots:
                               + (swapped ? "yes" : "no") + "\nrows: 2\ncols: 3\ntail:\nfmri\n99\n");
     }
 
+    // A built-in case named by its resource path reads as the committed file does.
+    void builtInCaseReadsAsItsFile_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("caseName");
+        QTest::newRow("info, fmri tail") << "info" << "fmri.mri";
+        QTest::newRow("dump, no tail") << "dump" << "mrt1.mri";
+        QTest::newRow("dump, stacked maps") << "dump" << "glioblastoma.mri";
+    }
+
+    void builtInCaseReadsAsItsFile()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, caseName);
+        const QString committed = QStringLiteral(RELAXON_CASES_DIR "/") + caseName;
+        if (!QFileInfo::exists(committed))
+            QSKIP("the built-in cases are not compiled in");
+        const ToolRun builtIn = runTool({command, ":/files/" + caseName});
+        QCOMPARE(builtIn.exitCode, 0);
+        QCOMPARE(builtIn.out, runTool({command, committed}).out);
+    }
+
     void infoOfSparseFile()
     {
         const ToolRun run = runTool({"info", writeSparse(false)});
@@ -276,7 +298,7 @@ private slots:
         const QString truncated = newPath();
         const bool big = machineIsBigEndian();
         QVERIFY(writeBytes(truncated, binaryHeader(false, big, 100000, 100000) + doubleBytes(1, big)));
-        for (const QString &file : {truncated, dir.filePath("missing")}) {
+        for (const QString &file : {truncated, dir.filePath("missing"), QStringLiteral(":/files/missing.mri")}) {
             QStringList arguments{command, file};
             if (command == "convert")
                 arguments << newPath() << "--to" << "text";

@@ -2,6 +2,8 @@
 
 import numpy as np
 from scipy import ndimage as ndi
+from scipy import sparse
+from scipy.sparse import csgraph
 
 
 def smooth_noise(rng, shape, sigma_px):
@@ -81,3 +83,29 @@ def radial_push(centre, strength, reach_mm):
         return cx + dx * factor, cy + dy * factor
 
     return warp
+
+
+def travel_distance(cost, seeds, pixel_mm):
+    """Shortest path length (mm, weighted by cost) from the seed pixels.
+
+    cost is the price of one mm through each pixel (1 is the cheapest);
+    a step between neighbours (8-connected) pays the mean cost of its two
+    pixels times its length. Pixels that cannot be reached get infinity.
+    """
+    shape = cost.shape
+    index = np.arange(cost.size).reshape(shape)
+    starts, ends, weights = [], [], []
+    for dr, dc in ((0, 1), (1, 0), (1, 1), (1, -1)):
+        rows = slice(0, shape[0] - dr)
+        src_cols = slice(max(0, -dc), shape[1] - max(0, dc))
+        dst_cols = slice(max(0, dc), shape[1] - max(0, -dc))
+        a = index[rows, src_cols].ravel()
+        b = index[dr:, dst_cols].ravel()
+        step = pixel_mm * np.hypot(dr, dc) * 0.5 * (cost.ravel()[a] + cost.ravel()[b])
+        starts += [a, b]
+        ends += [b, a]
+        weights += [step, step]
+    graph = sparse.csr_matrix((np.concatenate(weights), (np.concatenate(starts), np.concatenate(ends))),
+                              shape=(cost.size, cost.size))
+    distance = csgraph.dijkstra(graph, indices=np.flatnonzero(seeds), min_only=True)
+    return distance.reshape(shape)

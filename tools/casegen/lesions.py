@@ -8,11 +8,17 @@ sampling.
 
 import numpy as np
 
+import fields
 import tissues
 from fields import smoothstep, irregular_radius
 
 IX = tissues.INDEX
 BRAIN = (IX["csf"], IX["grey"], IX["white"])
+# Oedema share = PEAK * exp(-path / REACH) - FLOOR along the white matter:
+# most of the white matter next to the tumour, none beyond about 50 mm of path.
+OEDEMA_PEAK = 1.3
+OEDEMA_REACH_MM = 15.0
+OEDEMA_FLOOR = 0.05
 
 
 def _replace(fractions, weight, sources, target):
@@ -53,19 +59,30 @@ def glioblastoma(fractions, x_mm, y_mm, centre, radius_mm, noise):
     fractions[..., IX["rim"]] += lesion * rim * brain_share
     fractions[..., IX["tumour"]] += lesion * solid * brain_share
 
-    # Vasogenic oedema spreads along the white matter and spares the cortex,
-    # which gives its finger-like outline.
-    beyond = np.maximum(r - outline, 0.0)
-    reach = 22.0 * (1.0 + 0.35 * noise.smooth(shape, 6.0))
-    oedema = np.exp(-beyond / np.maximum(reach, 4.0)) * smoothstep(0.85, 1.0, rho)
-    oedema = np.clip(oedema * 1.2, 0.0, 0.95)
-    white = fractions[..., IX["white"]].copy()
-    moved_white = white * oedema
-    fractions[..., IX["white"]] -= moved_white
-    fractions[..., IX["oedema"]] += moved_white
-    moved_grey = fractions[..., IX["grey"]] * oedema * 0.15
-    fractions[..., IX["grey"]] -= moved_grey
-    fractions[..., IX["oedema"]] += moved_grey
+    # Vasogenic oedema is fluid pushed along the white-matter tracts: it runs
+    # finger-like into the gyral cores, stops at the cortex, and reaches the
+    # other hemisphere only through the corpus callosum. Its extent is
+    # therefore a path length through white matter, not a radius.
+    reach = OEDEMA_REACH_MM * (1.0 + 0.35 * noise.smooth(shape, 6.0))
+    source = rho <= 1.0
+    cost = _white_matter_cost(fractions, x_mm, centre)
+    cost[source] = 1.0
+    travel = fields.travel_distance(cost, source, abs(x_mm[0, 0] - x_mm[0, 1]))
+    oedema = OEDEMA_PEAK * np.exp(-travel / np.maximum(reach, 4.0)) - OEDEMA_FLOOR
+    oedema = np.clip(oedema, 0.0, 0.95) * smoothstep(0.85, 1.0, rho)
+    _replace(fractions, oedema, (IX["white"],), IX["oedema"])
+
+
+def _white_matter_cost(fractions, x_mm, centre):
+    """Price of one mm of oedema spread per pixel: 1 in pure white matter,
+    prohibitive in cortex and fluid, and three times dearer beyond the
+    midline, where the callosal fibres fan out into the other hemisphere."""
+    brain = sum(fractions[..., k] for k in BRAIN)
+    white = fractions[..., IX["white"]] / np.maximum(brain, 1e-6)
+    cost = 1.0 / np.maximum(white, 0.05) ** 2
+    lesion = sum(fractions[..., IX[name]] for name in ("necrosis", "rim", "tumour"))
+    cost[brain + lesion < 0.5] = 1e4
+    return np.where(x_mm * np.sign(centre[0]) < 0.0, 3.0 * cost, cost)
 
 
 def oligodendroglioma(fractions, x_mm, y_mm, centre, radius_mm, noise):

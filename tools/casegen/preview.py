@@ -117,7 +117,8 @@ def fmri_images(path):
     tiles = [np.clip(screen(series[f]) * 255.0 / 1500.0, 0, 255) for f in picks]
     tiles.append(np.clip(screen(effect) * 60.0, 0, 255))
     mean = screen(series[2:].mean(axis=0))
-    tiles.append(np.where(screen(effect) > 2.0, 255.0, mean * 200.0 / 1500.0))
+    # The program colours pixels with p < 0.1, which with 98 degrees of freedom is t > 1.29.
+    tiles.append(np.where(screen(effect) > 1.29, 255.0, mean * 200.0 / 1500.0))
     return [np.kron(t, np.ones((4, 4))) for t in tiles]
 
 

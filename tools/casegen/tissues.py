@@ -7,15 +7,17 @@ Sources of the normal-tissue values:
 - White matter, grey matter, skeletal muscle (also used for skin and galea):
   Stanisz GJ, Odrobina EE, Pun J, et al. T1, T2 relaxation and magnetization
   transfer in tissue at 3T. Magn Reson Med 2005;54:507-512, table of 1.5 T
-  values: WM T1 884 / T2 72 ms, GM T1 1124 / T2 95 ms, muscle T1 1008 / T2 44 ms.
+  values (mean +/- standard deviation): WM T1 884 +/- 50 / T2 72 +/- 4 ms,
+  GM T1 1124 +/- 50 / T2 95 +/- 8 ms, muscle T1 1008 +/- 20 / T2 44 +/- 6 ms.
   T2 values and muscle are taken as published. For T1 of white and grey
-  matter published 1.5 T values spread by about 10 % around these; we take
-  WM 800 ms and GM 1180 ms, at the ends of that spread, because with the
-  middle values the simulated T1-weighted spin echo shows almost no
+  matter we take WM 800 ms and GM 1180 ms, 1.7 and 1.1 standard deviations
+  from the means and so just outside that spread, because with the
+  published means the simulated T1-weighted spin echo shows almost no
   grey-white contrast (the higher PD of grey matter cancels its longer T1),
   unlike clinical T1-weighted images where magnetisation transfer adds to it.
 - CSF: water-like, T1 about 4000 ms (the inversion time 2773 ms = T1 ln 2 of
-  the program's FLAIR preset nulls it), T2 about 2000 ms; textbook values at
+  the program's FLAIR preset nulls it in the program's model; a scanner with
+  TR 10000 ms nulls it at 2457 ms), T2 about 2000 ms; textbook values at
   1.5 T, see e.g. Haacke EM et al., Magnetic Resonance Imaging: Physical
   Principles and Sequence Design, Wiley 1999.
 - Subcutaneous fat and fatty marrow: T1 about 260 ms (the STIR inversion time

@@ -8,6 +8,10 @@ namespace {
 // The variant as the header reader sees it; null when the file is not recognised.
 const char *variantName(const char *fileName, bool *swapped)
 {
+    // Built-in cases are raw float files in the machine's byte order.
+    *swapped = false;
+    if (isResourceName(fileName))
+        return "raw float";
     std::FILE *file = std::fopen(fileName, "rb");
     if (!file)
         return nullptr;

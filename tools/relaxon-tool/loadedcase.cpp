@@ -20,11 +20,16 @@ LoadedCase::~LoadedCase()
     data.release();
 }
 
-bool loadCase(const char *name, LoadedCase *loaded)
+bool readCase(const char *name, CaseFile *file)
 {
     initCaseResources();
+    return readCaseFile(QString::fromLocal8Bit(name), *file);
+}
+
+bool loadCase(const char *name, LoadedCase *loaded)
+{
     CaseFile file;
-    if (!readCaseFile(QString::fromLocal8Bit(name), file))
+    if (!readCase(name, &file))
         return false;
     loaded->setup = setupCase(file, loaded->data);
     return true;

@@ -20,4 +20,7 @@ struct LoadedCase
 // file cannot be read or is no usable case.
 bool loadCase(const char *name, LoadedCase *loaded);
 
+// Reads name as the program reads it, without setting the case up.
+bool readCase(const char *name, CaseFile *file);
+
 #endif

@@ -1,6 +1,32 @@
 #include "loadedmatrix.h"
+#include "loadedcase.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+// The tail comes back as getmatrix hands it out: lines closed by NULs.
+bool loadResourceMatrix(const char *name, LoadedMatrix *loaded)
+{
+    CaseFile file;
+    if (!readCase(name, &file))
+        return false;
+    if (file.hasTail) {
+        loaded->tail = static_cast<char *>(std::malloc(std::size_t(file.tail.size()) + 1));
+        if (!loaded->tail)
+            return false;
+        std::memcpy(loaded->tail, file.tail.constData(), std::size_t(file.tail.size()) + 1);
+        loaded->tailLength = int32(file.tail.size());
+    }
+    loaded->rows = file.rows;
+    loaded->cols = file.cols;
+    loaded->values = std::exchange(file.matrix, nullptr);
+    return true;
+}
+
+} // namespace
 
 LoadedMatrix::~LoadedMatrix()
 {
@@ -14,6 +40,8 @@ LoadedMatrix::~LoadedMatrix()
 
 bool loadMatrix(const char *fileName, bool keepSparse, LoadedMatrix *loaded)
 {
+    if (isResourceName(fileName))
+        return loadResourceMatrix(fileName, loaded);
     loaded->values = getmatrix(fileName, &loaded->rows, &loaded->cols, &loaded->tailLength,
                                &loaded->tail, keepSparse ? &loaded->counts : nullptr,
                                keepSparse ? &loaded->indices : nullptr, -1, -1, -1, -1, -1, -1, 0);

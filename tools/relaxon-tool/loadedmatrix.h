@@ -25,7 +25,11 @@ struct LoadedMatrix
     bool isSparse() const { return counts && indices; }
 };
 
+// Built-in cases are named by their resource path (":/files/...") as in the program.
+inline bool isResourceName(const char *fileName) { return fileName[0] == ':'; }
+
 // Reads the whole matrix; keepSparse asks for the sparse form of a sparse file.
+// A built-in case is read as the program reads it.
 bool loadMatrix(const char *fileName, bool keepSparse, LoadedMatrix *loaded);
 
 // Writes every tail line followed by a line feed.
