@@ -43,6 +43,24 @@ QAction *makeAction(QObject *parent, const QString &text, const QKeySequence &sh
     return action;
 }
 
+// A hand-edited or damaged settings file, or a place remembered from a monitor that
+// was removed, must not open a window out of sight, too small to use or larger than
+// its screen: on close such a geometry would only be stored again.
+bool isUsablePosition(const QVariant &pos)
+{
+    return pos.typeId() == QMetaType::QPoint && QGuiApplication::screenAt(pos.toPoint());
+}
+
+bool isUsableSize(const QVariant &size, const QPoint &pos, const QSize &smallest)
+{
+    if (size.typeId() != QMetaType::QSize)
+        return false;
+    const QSize wanted = size.toSize();
+    const QSize available = QGuiApplication::screenAt(pos)->availableGeometry().size();
+    return wanted.width() >= smallest.width() && wanted.height() >= smallest.height()
+        && wanted.width() <= available.width() && wanted.height() <= available.height();
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -224,12 +242,14 @@ void MainWindow::readSettings()
     QSize size = computedSize;
     QSettings settings{QLatin1String(organisationName), QLatin1String(settingsApplicationName)};
     if (settings.contains(QStringLiteral("pos"))) {
-        pos = settings.value(QStringLiteral("pos"), defaultOffset).toPoint();
-        size = settings.value(QStringLiteral("size"), storedSizeDefault).toSize();
-        // After a monitor was removed the stored place may be nowhere to be seen.
-        if (!QGuiApplication::screenAt(pos)) {
-            pos = computedPos;
-            size = computedSize;
+        const QVariant storedPos = settings.value(QStringLiteral("pos"));
+        const QVariant storedSize = settings.value(QStringLiteral("size"));
+        const QSize smallest = minimumSizeHint().expandedTo(minimumSize());
+        // Without a stored size the window takes the fixed default size.
+        if (isUsablePosition(storedPos)
+            && (!storedSize.isValid() || isUsableSize(storedSize, storedPos.toPoint(), smallest))) {
+            pos = storedPos.toPoint();
+            size = storedSize.isValid() ? storedSize.toSize() : storedSizeDefault;
         }
     }
     resize(size);

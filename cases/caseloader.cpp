@@ -85,16 +85,16 @@ bool isUsableCase(CaseFile &file)
     return true;
 }
 
-// The value line of key, up to its NUL; nothing when the key is missing.
+// The value line of key without its line end; nothing when the key is missing.
 std::optional<QByteArray> tailValue(CaseFile &file, const char *key)
 {
     if (!file.hasTail)
         return std::nullopt;
-    const char *value = tailFindValue(int32(file.tail.size()), file.tail.data(), key, 0);
+    const int32 length = int32(file.tail.size());
+    const char *value = tailFindValue(length, file.tail.data(), key, 0);
     if (!value)
         return std::nullopt;
-    const char *end = file.tail.constData() + file.tail.size();
-    return QByteArray(value, qsizetype(std::find(value, end, '\0') - value));
+    return QByteArray(value, tailLineLength(length, file.tail.constData(), value));
 }
 
 // Mirrors every value v of m[1..rows][1..cols] to (hi + lo) - v, lo and hi being

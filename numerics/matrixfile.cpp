@@ -19,7 +19,8 @@ constexpr std::size_t tailLimit = 65536;
 
 // Reads the tail from the current position (after `pending`, the text that followed
 // the last value inside its word): line feeds become NULs; a text file's leading
-// line ends are dropped. A failed allocation leaves the tail out.
+// line ends, Windows ones (carriage return, line feed) included, are dropped. A
+// failed allocation leaves the tail out.
 void readTail(std::FILE *file, const char *fileName, bool text, const std::string &pending,
               int32 *tailLength, char **tail)
 {
@@ -36,7 +37,9 @@ void readTail(std::FILE *file, const char *fileName, bool text, const std::strin
             raw[i] = '\0';
     std::size_t start = 0;
     if (text)
-        while (start < length && raw[start] == '\0')
+        while (start < length
+               && (raw[start] == '\0'
+                   || (raw[start] == '\r' && (start + 1 == length || raw[start + 1] == '\0'))))
             ++start;
     if (start < length) {
         auto *copy = static_cast<char *>(std::malloc(length - start + 1));

@@ -14,6 +14,18 @@ bool isLineEnd(char c)
     return c == '\n' || c == '\0';
 }
 
+// Offset of the end of the line that starts at `start`: of its line feed or NUL,
+// or of the carriage return before one (a file written on Windows), or length.
+int32 lineContentEnd(const char *tail, int32 length, int32 start)
+{
+    int32 pos = start;
+    while (pos < length && !isLineEnd(tail[pos]))
+        ++pos;
+    if (pos > start && tail[pos - 1] == '\r')
+        --pos;
+    return pos;
+}
+
 // Offset just past the line that starts at `start` (its terminator included).
 int32 nextLineStart(const char *tail, int32 length, int32 start)
 {
@@ -25,9 +37,10 @@ int32 nextLineStart(const char *tail, int32 length, int32 start)
 
 bool lineBeginsWithKey(const char *tail, int32 length, int32 start, const char *key)
 {
+    const int32 end = lineContentEnd(tail, length, start);
     for (std::size_t k = 0; key[k] != '\0'; ++k) {
         const int32 pos = start + int32(k);
-        if (pos >= length || isLineEnd(tail[pos]))
+        if (pos >= end)
             return false;
         if (std::tolower(static_cast<unsigned char>(tail[pos]))
             != std::tolower(static_cast<unsigned char>(key[k])))
@@ -61,8 +74,9 @@ bool copyValueLine(int32 length, const char *tail, const char *key, int32 occurr
     const int32 start = findValueOffset(length, tail, key, occurrence);
     if (start < 0)
         return false;
+    const int32 end = lineContentEnd(tail, length, start);
     std::size_t n = 0;
-    for (int32 pos = start; pos < length && !isLineEnd(tail[pos]) && n + 1 < capacity; ++pos)
+    for (int32 pos = start; pos < end && n + 1 < capacity; ++pos)
         text[n++] = tail[pos];
     text[n] = '\0';
     return true;
@@ -76,6 +90,14 @@ char *tailFindValue(int32 tailLength, char *tail, const char *key, int32 occurre
 {
     const int32 offset = findValueOffset(tailLength, tail, key, occurrence);
     return offset < 0 ? nullptr : tail + offset;
+}
+
+int32 tailLineLength(int32 tailLength, const char *tail, const char *line)
+{
+    if (!tail || !line || line < tail || line >= tail + tailLength)
+        return 0;
+    const int32 start = int32(line - tail);
+    return lineContentEnd(tail, tailLength, start) - start;
 }
 
 int tailGetInt(int32 tailLength, char *tail, const char *key, int32 *value, int32 occurrence)
@@ -141,9 +163,7 @@ int tailSetValue(int32 *tailLength, char **tail, const char *key, const char *va
     const int32 start = findValueOffset(length, *tail, key, occurrence);
     if (start < 0)
         return 0;
-    int32 lineEnd = start;
-    while (lineEnd < length && !isLineEnd((*tail)[lineEnd]))
-        ++lineEnd;
+    const int32 lineEnd = lineContentEnd(*tail, length, start);
     const std::size_t valueLength = std::strlen(value);
     const std::size_t oldValueLength = std::size_t(lineEnd - start);
     if (valueLength <= oldValueLength) {

@@ -80,7 +80,8 @@ private slots:
     void secondLoadRestoresTheNoCaseBars();
     void emptyStoreGivesComputedDefault();
     void positionWithoutSizeTakesDefaultSize();
-    void offScreenPositionFallsBackToDefault();
+    void unusableStoredGeometryFallsBackToDefault_data();
+    void unusableStoredGeometryFallsBackToDefault();
     void closingStoresGeometryForNextStart();
     void unwritableSettingsStoreIsSurvived();
     void exitClosesTheWindow();
@@ -296,13 +297,28 @@ void MainWindowTest::positionWithoutSizeTakesDefaultSize()
     QCOMPARE(window.size(), QSize(700, 700));
 }
 
-void MainWindowTest::offScreenPositionFallsBackToDefault()
+void MainWindowTest::unusableStoredGeometryFallsBackToDefault_data()
 {
+    const QSize screen = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry().size();
+    QTest::addColumn<QVariant>("pos");
+    QTest::addColumn<QVariant>("size");
+    QTest::newRow("position on no screen") << QVariant(QPoint(-30000, 40000)) << QVariant(QSize(300, 200));
+    QTest::newRow("unreadable text") << QVariant(QStringLiteral("garbage")) << QVariant(QStringLiteral("also"));
+    QTest::newRow("below the minimum") << QVariant(QPoint(100, 120)) << QVariant(QSize(40, 30));
+    QTest::newRow("negative height") << QVariant(QPoint(100, 120)) << QVariant(QSize(300, -20));
+    QTest::newRow("wider than the screen")
+        << QVariant(QPoint(100, 120)) << QVariant(QSize(screen.width() + 1, 300));
+}
+
+void MainWindowTest::unusableStoredGeometryFallsBackToDefault()
+{
+    QFETCH(QVariant, pos);
+    QFETCH(QVariant, size);
     const QRect available = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry();
     {
         QSettings settings = store();
-        settings.setValue(QStringLiteral("pos"), QPoint(-30000, 40000));
-        settings.setValue(QStringLiteral("size"), QSize(300, 200));
+        settings.setValue(QStringLiteral("pos"), pos);
+        settings.setValue(QStringLiteral("size"), size);
     }
     MainWindow window;
     QCOMPARE(window.pos(), available.topLeft() + QPoint(50, 50));

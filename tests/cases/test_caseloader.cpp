@@ -197,6 +197,41 @@ private slots:
         QVERIFY(data.activation && data.variance && data.difference && data.tValue && data.pValue);
     }
 
+    void textCaseWithWindowsLineEndsKeepsItsKind_data()
+    {
+        QTest::addColumn<int32>("rows");
+        QTest::addColumn<int32>("cols");
+        QTest::addColumn<QByteArray>("kindLines");
+        QTest::addColumn<CaseKind>("kind");
+        QTest::newRow("PD/T1/T2") << 6 << 4 << QByteArray("MRI PD,T1,T2 DATA\r\n") << CaseKind::Mri;
+        QTest::newRow("with diffusion")
+            << 12 << 4 << QByteArray("MRI PD,T1,T2,DTI DATA\r\n") << CaseKind::MriWithDti;
+        QTest::newRow("functional") << 2 << 66 << QByteArray("fmri\r\n22\r\n") << CaseKind::Functional;
+        QTest::newRow("plain image") << 2 << 3 << QByteArray() << CaseKind::Plain;
+    }
+
+    void textCaseWithWindowsLineEndsKeepsItsKind()
+    {
+        QFETCH(int32, rows);
+        QFETCH(int32, cols);
+        QFETCH(QByteArray, kindLines);
+        QFETCH(CaseKind, kind);
+        QByteArray text = QByteArray::number(rows) + ' ' + QByteArray::number(cols) + "\r\n";
+        for (int32 i = 1; i <= rows; ++i) {
+            for (int32 j = 1; j <= cols; ++j)
+                text += ' ' + QByteArray::number(1000 + 10 * i + j);
+            text += "\r\n";
+        }
+        text += kindLines + "units\r\nmV\r\ninvert\r\nscale\r\n";
+        const QString name = path("windows.mri");
+        QVERIFY(writeBytes(name, text));
+        LoadedCase loaded;
+        QVERIFY(loaded.load(name));
+        QCOMPARE(loaded.setup.kind, kind);
+        QCOMPARE(loaded.setup.unitsLabel, QStringLiteral("mV"));
+        QVERIFY(loaded.setup.invertScale);
+    }
+
     void unusableFrameCountIsRefused_data()
     {
         QTest::addColumn<QByteArray>("tail");

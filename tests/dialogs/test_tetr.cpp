@@ -18,6 +18,8 @@ private slots:
     void techniqueButtonsCarryTheirCodes();
     void dialShowsOnlyForSingleDirection_data();
     void dialShowsOnlyForSingleDirection();
+    void diffusionFrameShowsWholeAtSmallestSize_data();
+    void diffusionFrameShowsWholeAtSmallestSize();
     void dialPositionIsTakenTowardZero();
     void dialPositionsMapToAngles_data();
     void dialPositionsMapToAngles();
@@ -76,8 +78,8 @@ void TeTrTest::formCarriesItsTextsAndRanges()
     QCOMPARE(dialog.dtiDial->minimum(), 0);
     QCOMPARE(dialog.dtiDial->maximum(), 24);
     QVERIFY(dialog.teEdit->validator() == nullptr);
-    QVERIFY(dialog.dtiFrame->minimumWidth() >= 310);
-    QVERIFY(dialog.dtiFrame->minimumHeight() >= 160);
+    QVERIFY(dialog.dtiFrame->minimumSizeHint().width() >= 310);
+    QVERIFY(dialog.dtiFrame->minimumSizeHint().height() >= 160);
 }
 
 void TeTrTest::metaObjectAnswersBothBases()
@@ -139,6 +141,38 @@ void TeTrTest::dialShowsOnlyForSingleDirection()
     QTest::mouseClick(dialog.dtiSingle, Qt::LeftButton, {}, QPoint(5, dialog.dtiSingle->height() / 2));
     QVERIFY(dialog.dtiSingle->isChecked());
     QCOMPARE(dialog.dtiDial->isVisible(), dialShown);
+}
+
+void TeTrTest::diffusionFrameShowsWholeAtSmallestSize_data()
+{
+    QTest::addColumn<int>("technique");
+    QTest::addColumn<double>("fontScale");
+    QTest::newRow("dial, desktop font") << 1 << 1.0;
+    QTest::newRow("dial, large desktop font") << 1 << 1.5;
+}
+
+void TeTrTest::diffusionFrameShowsWholeAtSmallestSize()
+{
+    QFETCH(int, technique);
+    QFETCH(double, fontScale);
+    TeTr dialog(technique, 12);
+    QFont font = dialog.font();
+    font.setPointSizeF(font.pointSizeF() * fontScale);
+    dialog.setFont(font);
+    dialog.resize(10, 10);
+    dialog.show();
+    const QRect frame = dialog.dtiFrame->geometry();
+    QVERIFY(dialog.rect().contains(frame));
+    QVERIFY(frame.bottom() < dialog.hupButton->geometry().top());
+    for (const QWidget *part : dialog.dtiFrame->findChildren<QWidget *>()) {
+        if (!part->isVisible())
+            continue;
+        const QRect inFrame(part->mapTo(dialog.dtiFrame, QPoint(0, 0)), part->size());
+        QVERIFY2(dialog.dtiFrame->contentsRect().contains(inFrame), qPrintable(part->objectName()));
+        const QSize whole = part->minimumSizeHint();
+        QVERIFY2(part->width() >= whole.width() && part->height() >= whole.height(),
+                 qPrintable(part->objectName()));
+    }
 }
 
 void TeTrTest::dialPositionIsTakenTowardZero()

@@ -107,7 +107,8 @@ void edit(const Parts &parts)
         check(std::memcmp(tail + offset, parts.value.data(), parts.value.size()) == 0,
               "the value was not written where it was found");
         const char *after = tail + offset + parts.value.size();
-        check(after == tail + length || isLineEnd(*after) || *after == ' ',
+        // A carriage return that follows belongs to a Windows line end.
+        check(after == tail + length || isLineEnd(*after) || *after == ' ' || *after == '\r',
               "the written value runs into the next line");
     }
 
