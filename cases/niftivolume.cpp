@@ -1,0 +1,148 @@
+#include "cases/niftivolume.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+#include <nifti2_io.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct NiftiImageDeleter
+{
+    void operator()(nifti_image *image) const { nifti_image_free(image); }
+};
+using NiftiImagePointer = std::unique_ptr<nifti_image, NiftiImageDeleter>;
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("NiftiVolume", text);
+}
+
+bool isComplexOrColour(int datatype)
+{
+    switch (datatype) {
+    case DT_COMPLEX64:
+    case DT_COMPLEX128:
+    case DT_COMPLEX256:
+    case DT_RGB24:
+    case DT_RGBA32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+template <typename T>
+void convert(const void *data, std::size_t count, double slope, double intercept,
+             std::vector<double> &out)
+{
+    out.resize(count);
+    const T *typed = static_cast<const T *>(data);
+    for (std::size_t n = 0; n < count; ++n)
+        out[n] = double(typed[n]) * slope + intercept;
+}
+
+bool convertValues(const nifti_image &image, std::size_t count, std::vector<double> &out)
+{
+    // A slope of 0 means the stored values are the values.
+    const bool scaled = image.scl_slope != 0 && std::isfinite(image.scl_slope);
+    const double slope = scaled ? image.scl_slope : 1.0;
+    const double intercept = scaled && std::isfinite(image.scl_inter) ? image.scl_inter : 0.0;
+    switch (image.datatype) {
+    case DT_UINT8: convert<std::uint8_t>(image.data, count, slope, intercept, out); return true;
+    case DT_INT8: convert<std::int8_t>(image.data, count, slope, intercept, out); return true;
+    case DT_UINT16: convert<std::uint16_t>(image.data, count, slope, intercept, out); return true;
+    case DT_INT16: convert<std::int16_t>(image.data, count, slope, intercept, out); return true;
+    case DT_UINT32: convert<std::uint32_t>(image.data, count, slope, intercept, out); return true;
+    case DT_INT32: convert<std::int32_t>(image.data, count, slope, intercept, out); return true;
+    case DT_UINT64: convert<std::uint64_t>(image.data, count, slope, intercept, out); return true;
+    case DT_INT64: convert<std::int64_t>(image.data, count, slope, intercept, out); return true;
+    case DT_FLOAT32: convert<float>(image.data, count, slope, intercept, out); return true;
+    case DT_FLOAT64: convert<double>(image.data, count, slope, intercept, out); return true;
+    case DT_FLOAT128: convert<long double>(image.data, count, slope, intercept, out); return true;
+    default: return false;
+    }
+}
+
+void takeMatrix(const nifti_dmat44 &m, std::array<double, 16> &out)
+{
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 4; ++c)
+            out[std::size_t(4 * r + c)] = m.m[r][c];
+}
+
+std::array<double, 16> worldMatrixOf(const nifti_image &image)
+{
+    std::array<double, 16> m{};
+    if (image.sform_code > 0) {
+        takeMatrix(image.sto_xyz, m);
+    } else if (image.qform_code > 0) {
+        takeMatrix(image.qto_xyz, m);
+    } else {
+        for (int a = 0; a < 3; ++a)
+            m[std::size_t(5 * a)] = image.pixdim[a + 1] > 0 ? image.pixdim[a + 1] : 1.0;
+        m[15] = 1;
+    }
+    return m;
+}
+
+} // namespace
+
+bool NiftiVolume::sameGridAs(const NiftiVolume &other) const
+{
+    if (dims != other.dims)
+        return false;
+    for (std::size_t n = 0; n < voxelToWorld.size(); ++n)
+        if (std::abs(voxelToWorld[n] - other.voxelToWorld[n]) > 0.01)
+            return false;
+    return true;
+}
+
+bool readNiftiVolume(const QString &fileName, int components, NiftiVolume &volume,
+                     QString *error)
+{
+    volume = NiftiVolume();
+    auto fail = [&](const QString &reason) {
+        *error = QStringLiteral("%1: %2").arg(fileName, reason);
+        return false;
+    };
+    if (!QFileInfo(fileName).isFile())
+        return fail(tr("no such file"));
+    const QByteArray name = QFile::encodeName(fileName);
+    // The library's own diagnostics would repeat ours less clearly.
+    nifti_set_debug_level(0);
+    NiftiImagePointer header(nifti_image_read(name.constData(), 0));
+    if (!header)
+        return fail(tr("not a NIfTI file"));
+    if (isComplexOrColour(header->datatype))
+        return fail(tr("holds %1 values; only real numbers can be maps")
+                        .arg(QString::fromLatin1(nifti_datatype_string(header->datatype))));
+    const std::int64_t nx = std::max<std::int64_t>(header->nx, 1);
+    const std::int64_t ny = std::max<std::int64_t>(header->ny, 1);
+    const std::int64_t nz = std::max<std::int64_t>(header->nz, 1);
+    const std::int64_t perVoxel = header->nvox / (nx * ny * nz);
+    if (header->nvox != nx * ny * nz * perVoxel || perVoxel != components) {
+        if (components == 1)
+            return fail(tr("holds %1 volumes where one volume is expected").arg(perVoxel));
+        return fail(tr("holds %1 volumes where the %2 tensor components are expected")
+                        .arg(perVoxel)
+                        .arg(components));
+    }
+    NiftiImagePointer image(nifti_image_read(name.constData(), 1));
+    if (!image || !image->data)
+        return fail(tr("holds less data than its header declares (a truncated file?)"));
+    std::vector<double> values;
+    if (!convertValues(*image, std::size_t(image->nvox), values))
+        return fail(tr("holds values of the unsupported type %1")
+                        .arg(QString::fromLatin1(nifti_datatype_string(image->datatype))));
+    volume.dims = {nx, ny, nz};
+    volume.components = components;
+    volume.values = std::move(values);
+    volume.voxelToWorld = worldMatrixOf(*image);
+    return true;
+}
