@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <nifti2_io.h>
+#include <zlib.h>
 
 #include <cmath>
 #include <cstring>
@@ -45,6 +46,43 @@ void convert(const void *data, std::size_t count, double slope, double intercept
     const T *typed = static_cast<const T *>(data);
     for (std::size_t n = 0; n < count; ++n)
         out[n] = double(typed[n]) * slope + intercept;
+}
+
+// Volumes beyond this many voxels are refused rather than allocated.
+constexpr std::int64_t kMaxVoxelValues = std::int64_t(1) << 31;
+
+// True when name is a gzip file whose compressed stream stops before its end.
+bool gzipEndsEarly(const QByteArray &name)
+{
+    gzFile file = gzopen(name.constData(), "rb");
+    if (!file)
+        return false;
+    char buffer[65536];
+    while (gzread(file, buffer, sizeof buffer) > 0) {
+    }
+    int code = Z_OK;
+    gzerror(file, &code);
+    gzclose(file);
+    return code == Z_BUF_ERROR;
+}
+
+// Reads the voxel data that the header describes, byte-swapped to this machine.
+// nifticlib's own loader would turn NaN into 0, and NaN times must be counted.
+bool readVoxelBytes(const nifti_image &header, std::vector<char> &bytes)
+{
+    const std::size_t size = std::size_t(header.nvox) * std::size_t(header.nbyper);
+    znzFile file = znzopen(header.iname, "rb", nifti_is_gzfile(header.iname));
+    if (znz_isnull(file))
+        return false;
+    bool complete = false;
+    if (znzseek(file, znz_off_t(header.iname_offset), SEEK_SET) >= 0) {
+        bytes.resize(size);
+        complete = znzread(bytes.data(), 1, size, file) == size;
+    }
+    znzclose(file);
+    if (complete && header.byteorder != nifti_short_order() && header.swapsize > 1)
+        nifti_swap_Nbytes(std::int64_t(size) / header.swapsize, header.swapsize, bytes.data());
+    return complete;
 }
 
 bool convertValues(const nifti_image &image, std::size_t count, std::vector<double> &out)
@@ -117,8 +155,11 @@ bool readNiftiVolume(const QString &fileName, int components, NiftiVolume &volum
     // The library's own diagnostics would repeat ours less clearly.
     nifti_set_debug_level(0);
     NiftiImagePointer header(nifti_image_read(name.constData(), 0));
-    if (!header)
+    if (!header) {
+        if (gzipEndsEarly(name))
+            return fail(tr("the compressed file ends early (a truncated file?)"));
         return fail(tr("not a NIfTI file"));
+    }
     if (isComplexOrColour(header->datatype))
         return fail(tr("holds %1 values; only real numbers can be maps")
                         .arg(QString::fromLatin1(nifti_datatype_string(header->datatype))));
@@ -133,16 +174,23 @@ bool readNiftiVolume(const QString &fileName, int components, NiftiVolume &volum
                         .arg(perVoxel)
                         .arg(components));
     }
-    NiftiImagePointer image(nifti_image_read(name.constData(), 1));
-    if (!image || !image->data)
-        return fail(tr("holds less data than its header declares (a truncated file?)"));
+    if (header->nvox > kMaxVoxelValues)
+        return fail(tr("holds %1 values, more than can be imported").arg(header->nvox));
+    std::vector<char> bytes;
+    if (!readVoxelBytes(*header, bytes))
+        return fail(gzipEndsEarly(name)
+                        ? tr("the compressed file ends early (a truncated file?)")
+                        : tr("holds less data than its header declares (a truncated file?)"));
+    header->data = bytes.data();
     std::vector<double> values;
-    if (!convertValues(*image, std::size_t(image->nvox), values))
+    const bool converted = convertValues(*header, std::size_t(header->nvox), values);
+    header->data = nullptr;
+    if (!converted)
         return fail(tr("holds values of the unsupported type %1")
-                        .arg(QString::fromLatin1(nifti_datatype_string(image->datatype))));
+                        .arg(QString::fromLatin1(nifti_datatype_string(header->datatype))));
     volume.dims = {nx, ny, nz};
     volume.components = components;
     volume.values = std::move(values);
-    volume.voxelToWorld = worldMatrixOf(*image);
+    volume.voxelToWorld = worldMatrixOf(*header);
     return true;
 }

@@ -141,9 +141,10 @@ int runImport(int argc, char **argv)
     }
     if (imported.invalidPixels > 0)
         std::fprintf(stderr,
-                     "relaxon-tool: warning: %lld pixels with NaN or negative values became "
+                     "relaxon-tool: warning: %lld %s with NaN or negative values became "
                      "background\n",
-                     static_cast<long long>(imported.invalidPixels));
+                     static_cast<long long>(imported.invalidPixels),
+                     imported.invalidPixels == 1 ? "pixel" : "pixels");
     if (!writeImportedCase(imported, local(arguments.output), &error)) {
         std::fputc('\n', stderr);
         return failWith("%s", error.toLocal8Bit().constData());
