@@ -129,7 +129,7 @@ void ImportNifti::showSlice()
     if (!volumesRead)
         return;
     const int index = sliceSlider->value();
-    sliceLabel->setText(tr("Slice %1 of %2").arg(index).arg(sliceSlider->maximum()));
+    sliceLabel->setText(tr("Slice %1 (0 to %2)").arg(index).arg(sliceSlider->maximum()));
     QString error;
     if (!importer.makeCase(chosenAxis(), index, shown, &error)) {
         showMessage(error);
