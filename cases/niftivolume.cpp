@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -71,13 +72,22 @@ bool gzipEndsEarly(const QByteArray &name)
 bool readVoxelBytes(const nifti_image &header, std::vector<char> &bytes)
 {
     const std::size_t size = std::size_t(header.nvox) * std::size_t(header.nbyper);
-    znzFile file = znzopen(header.iname, "rb", nifti_is_gzfile(header.iname));
+    const bool compressed = nifti_is_gzfile(header.iname) != 0;
+    // A plain file too short for its header's claim is refused before allocating.
+    const QFileInfo plain(QFile::decodeName(header.iname));
+    if (!compressed && plain.size() < header.iname_offset + qint64(size))
+        return false;
+    znzFile file = znzopen(header.iname, "rb", compressed);
     if (znz_isnull(file))
         return false;
     bool complete = false;
     if (znzseek(file, znz_off_t(header.iname_offset), SEEK_SET) >= 0) {
-        bytes.resize(size);
-        complete = znzread(bytes.data(), 1, size, file) == size;
+        try {
+            bytes.resize(size);
+            complete = znzread(bytes.data(), 1, size, file) == size;
+        } catch (const std::bad_alloc &) {
+            complete = false;
+        }
     }
     znzclose(file);
     if (complete && header.byteorder != nifti_short_order() && header.swapsize > 1)
@@ -183,7 +193,13 @@ bool readNiftiVolume(const QString &fileName, int components, NiftiVolume &volum
                         : tr("holds less data than its header declares (a truncated file?)"));
     header->data = bytes.data();
     std::vector<double> values;
-    const bool converted = convertValues(*header, std::size_t(header->nvox), values);
+    bool converted = false;
+    try {
+        converted = convertValues(*header, std::size_t(header->nvox), values);
+    } catch (const std::bad_alloc &) {
+        header->data = nullptr;
+        return fail(tr("holds %1 values, more than memory can take").arg(header->nvox));
+    }
     header->data = nullptr;
     if (!converted)
         return fail(tr("holds values of the unsupported type %1")

@@ -191,7 +191,8 @@ std::int64_t sliceIndexAt(const NiftiVolume &volume, const SlicePlane &plane, do
         if (c != plane.throughAxis)
             offset += matrixAt(volume, row, c) * double(volume.dims[std::size_t(c)] - 1) / 2;
     const double index = (mm - offset) / matrixAt(volume, row, plane.throughAxis);
-    return std::int64_t(std::llround(index));
+    // Far outside is outside; the clamp keeps the rounding in range.
+    return std::int64_t(std::llround(std::clamp(index, -1e12, 1e12)));
 }
 
 std::vector<double> sliceValues(const NiftiVolume &volume, const SlicePlane &plane,
@@ -223,9 +224,11 @@ std::vector<double> sliceValues(const NiftiVolume &volume, const SlicePlane &pla
                 const double fv = v - double(v0);
                 // Exact voxel positions take the voxel alone, so that NaN neighbours
                 // do not spread where no interpolation is needed.
-                const double top = fh == 0 ? at(h0, v0) : (1 - fh) * at(h0, v0) + fh * at(h1, v0);
-                const double bottom = fv == 0 ? 0 : fh == 0 ? at(h0, v1) : (1 - fh) * at(h0, v1) + fh * at(h1, v1);
-                value = fv == 0 ? top : (1 - fv) * top + fv * bottom;
+                auto alongRow = [&](std::int64_t row) {
+                    return fh == 0 ? at(h0, row) : (1 - fh) * at(h0, row) + fh * at(h1, row);
+                };
+                const double top = alongRow(v0);
+                value = fv == 0 ? top : (1 - fv) * top + fv * alongRow(v1);
             }
             out[std::size_t(x) * std::size_t(plane.height) + std::size_t(y)] = value;
         }

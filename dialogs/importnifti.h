@@ -5,6 +5,7 @@
 #include "ui_importnifti.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QString>
 
 class QLineEdit;
