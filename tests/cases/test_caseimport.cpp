@@ -77,6 +77,10 @@ private slots:
             for (const auto &p : planes)
                 QTest::addRow("%s %s", file, p.name)
                     << fixture(file) << int(p.axis) << p.mm << p.size << p.marker;
+        // 1 x 2 mm voxels become 1 mm pixels; a 2 x 2 mm marker voxel is then fully
+        // 2000 only where its neighbour along y is marker too: X = 5, Y = 7 and 5.
+        QTest::addRow("anisotropic axial") << fixture("marker_anisotropic.nii.gz") << int(SliceAxis::Axial)
+                                           << 1.0 << QSize(20, 24) << Pixels{{4, 5}, {4, 6}, {5, 5}, {5, 6}};
     }
 
     void markerLandsWhereRadiologistsLook()

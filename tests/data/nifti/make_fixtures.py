@@ -69,6 +69,10 @@ def markers():
     save(*stored(ras, (0, 1, 2), (True, True, False)), "marker_lps_qform.nii.gz", qform_only=True)
     save(*stored(ras, (2, 0, 1), (False, True, False)), "marker_permuted.nii.gz")
     save(*stored(ras, (0, 1, 2), (False, False, False)), "marker_nifti2.nii", nifti2=True)
+    # Voxels of 1 x 2 x 2 mm: each 2 mm voxel split in two along x.
+    data, affine = stored(ras, (0, 1, 2), (False, False, False))
+    affine[0, 0], affine[0, 3] = 1.0, X[0] - 0.5
+    save(np.repeat(data, 2, axis=0), affine, "marker_anisotropic.nii.gz")
 
 
 def tensor_world(direction):
