@@ -140,8 +140,11 @@ void ImportNifti::showSlice()
                          int(qMin<qint64>(shown.invalidPixels, INT_MAX)))
                     : QString());
     const QImage picture = previewImage(shown, previewTe, previewTr);
+    const QSize area = previewLabel->minimumSize();
+    // Enlarged pictures keep their pixels sharp, as the views show them.
+    const bool enlarged = picture.width() < area.width() && picture.height() < area.height();
     previewLabel->setPixmap(QPixmap::fromImage(picture).scaled(
-        previewLabel->minimumSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        area, Qt::KeepAspectRatio, enlarged ? Qt::FastTransformation : Qt::SmoothTransformation));
 }
 
 bool ImportNifti::saveCase(const QString &fileName)
