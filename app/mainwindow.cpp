@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/aboutbox.h"
+#include "dialogs/importnifti.h"
 
 #include <QAction>
 #include <QApplication>
@@ -94,6 +95,10 @@ void MainWindow::createActions()
                          QStringLiteral(":/images/open.png"), tr("Open an existing file"));
     connect(openAct, &QAction::triggered, this, &MainWindow::open);
 
+    importAct = makeAction(this, tr("&Import NIfTI…"), QKeySequence(), QString(),
+                           tr("Make a case from NIfTI volumes"));
+    connect(importAct, &QAction::triggered, this, &MainWindow::importNifti);
+
     closeAct = makeAction(this, tr("&Close"), QKeySequence(tr("Ctrl+W")), QString(),
                           tr("Close current MRI data set"));
     connect(closeAct, &QAction::triggered, this, &QWidget::close);
@@ -167,6 +172,7 @@ void MainWindow::createMenus()
     fileMenu->addActions(builtInCaseActs);
     fileMenu->addSeparator();
     fileMenu->addAction(openAct);
+    fileMenu->addAction(importAct);
     // The open button's menu never changes, and the button may be showing it.
     if (!openMenu) {
         openMenu = new QMenu;
@@ -321,6 +327,13 @@ void MainWindow::open()
     }
     if (!name.isEmpty())
         loadFile(name);
+}
+
+void MainWindow::importNifti()
+{
+    ImportNifti dialog(this);
+    if (dialog.exec() == QDialog::Accepted)
+        loadFile(dialog.savedFile());
 }
 
 void MainWindow::openStandardFile()

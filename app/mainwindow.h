@@ -79,6 +79,7 @@ protected:
 
 private slots:
     void open();
+    void importNifti();
     void openStandardFile();
     void about();
     void doLevel();
@@ -137,6 +138,7 @@ private:
 
     QList<QAction *> builtInCaseActs;
     QAction *openAct = nullptr;
+    QAction *importAct = nullptr;
     QAction *closeAct = nullptr;
     QAction *exitAct = nullptr;
     QAction *levelAct = nullptr;

@@ -112,7 +112,7 @@ void MainWindowTest::menusOfTheNoCasePhase()
     QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
     QCOMPARE(visibleTexts(menuTitled(window, "&File")->actions()),
-             (builtInCaseNames() + QStringList{"|", "&Open from disk...", "&Close", "E&xit"}));
+             (builtInCaseNames() + QStringList{"|", "&Open from disk...", QString::fromUtf8("&Import NIfTI\u2026"), "&Close", "E&xit"}));
     QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
     QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
     QCOMPARE(visibleTexts(menuTitled(window, "&Help")->actions()), QStringList{"&About..."});

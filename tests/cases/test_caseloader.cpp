@@ -14,6 +14,7 @@
 #include <limits>
 
 int runLoadedCaseTests(int argc, char **argv);
+int runCaseImportTests(int argc, char **argv);
 
 namespace {
 
@@ -488,6 +489,7 @@ int main(int argc, char **argv)
     TestCaseLoader loader;
     int status = QTest::qExec(&loader, argc, argv);
     status |= runLoadedCaseTests(argc, argv);
+    status |= runCaseImportTests(argc, argv);
     return status;
 }
 

@@ -309,6 +309,64 @@ private slots:
             QCOMPARE(lines.last(), "relaxon-tool: cannot read " + file.toLocal8Bit());
         }
     }
+
+    void importRefusesBadInputAndWritesNothing_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("message");
+        const QString f = QStringLiteral(NIFTI_FIXTURES "/");
+        auto maps = [&](const char *pd, const char *t1) {
+            return QStringList{"--pd", f + pd, "--t1", f + t1, "--t2", f + "marker_ras.nii.gz"};
+        };
+        const QStringList good = maps("marker_ras.nii.gz", "marker_ras.nii.gz");
+        QTest::newRow("grids differ") << maps("marker_ras.nii.gz", "bad_grid.nii.gz") + QStringList{"--slice", "2"}
+                                      << 1 << QByteArray("do not share one grid");
+        QTest::newRow("4-D file") << maps("bad_two_volumes.nii.gz", "marker_ras.nii.gz") + QStringList{"--slice", "2"}
+                                  << 1 << QByteArray("holds 2 volumes where one volume is expected");
+        QTest::newRow("single-volume 4-D file") << maps("one_volume_4d.nii.gz", "marker_ras.nii.gz")
+                                                       + QStringList{"--slice", "2"}
+                                                << 0 << QByteArray();
+        QTest::newRow("complex") << maps("bad_complex.nii.gz", "marker_ras.nii.gz") + QStringList{"--slice", "2"}
+                                 << 1 << QByteArray("holds COMPLEX64 values");
+        QTest::newRow("RGB") << maps("marker_ras.nii.gz", "bad_rgb.nii.gz") + QStringList{"--slice", "2"}
+                             << 1 << QByteArray("holds RGB24 values");
+        QTest::newRow("NaN and negative times") << maps("marker_ras.nii.gz", "t1_holes.nii.gz")
+                                                       + QStringList{"--slice", "2"}
+                                                << 0 << QByteArray("warning: 2 pixels with NaN or negative values became background");
+        QTest::newRow("times in seconds") << maps("marker_ras.nii.gz", "t1_seconds.nii.gz") + QStringList{"--slice", "2"}
+                                          << 1 << QByteArray("looks like seconds; import with --seconds");
+        QTest::newRow("slice index outside") << good + QStringList{"--slice", "6"}
+                                             << 1 << QByteArray("axial slice 6 lies outside the volume");
+        QTest::newRow("world position outside") << good + QStringList{"--axis", "sagittal", "--at", "40"}
+                                                << 1 << QByteArray("sagittal slice 25 lies outside the volume");
+        QTest::newRow("truncated .nii.gz") << maps("bad_truncated.nii.gz", "marker_ras.nii.gz")
+                                                  + QStringList{"--slice", "2"}
+                                           << 1 << QByteArray("the compressed file ends early");
+        QTest::newRow("data shorter than the header says") << maps("bad_short_data.nii", "marker_ras.nii.gz")
+                                                                  + QStringList{"--slice", "2"}
+                                                           << 1 << QByteArray("holds less data than its header declares");
+        QTest::newRow("unknown label") << QStringList{"--labels", f + "labels_unknown.nii.gz", "--tissues",
+                                                      f + "tissues.csv", "--slice", "2"}
+                                       << 1 << QByteArray("label 7 at voxel (5, 5, 3) has no row in the tissue table");
+        QTest::newRow("two sources") << good + QStringList{"--labels", f + "labels.nii.gz", "--slice", "2"}
+                                     << 1 << QByteArray("give one source");
+    }
+
+    void importRefusesBadInputAndWritesNothing()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, message);
+        QTemporaryDir out;
+        const QString output = out.filePath(QStringLiteral("case.mri"));
+        const ToolRun run = runTool(QStringList{"import"} + arguments + QStringList{"-o", output});
+        QVERIFY(!run.crashed);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), run.err.constData());
+        const QStringList written = QDir(out.path()).entryList(QDir::Files);
+        QCOMPARE(written, exitCode == 0 ? QStringList{QStringLiteral("case.mri")} : QStringList());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestRelaxonTool)

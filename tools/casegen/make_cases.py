@@ -3,12 +3,17 @@
 
 Usage: python3 tools/casegen/make_cases.py [output directory]
        python3 tools/casegen/make_cases.py --glioblastoma-size N output-directory
+       python3 tools/casegen/make_cases.py --volumes output-directory
 
 The second form writes only glioblastoma-N.mri: the glioblastoma case with
 N x N pixels (N a multiple of 256) over the same field of view, the same
 head, tumour and tissue values, for benchmarks and for users who want a
 large case. It is never compiled in nor committed; the build's
 glioblastoma-1024 target makes the 1024 x 1024 one.
+
+The third form writes pd.nii.gz, t1.nii.gz and t2.nii.gz: the whole head
+with the same tissue model, no lesions, as example input for the NIfTI
+import (docs/own-cases.md). They are never committed either.
 
 Needs Debian's python3-numpy, python3-scipy, python3-nibabel and mricron-data
 (the Colin27 template). Every random choice comes from a fixed seed, so a
@@ -38,6 +43,7 @@ import lesions  # noqa: E402
 import mixing  # noqa: E402
 import tensors  # noqa: E402
 import tissues  # noqa: E402
+import volumes  # noqa: E402
 from writer import write_case, file_maps  # noqa: E402
 
 REPO = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -227,13 +233,25 @@ class Builder:
                                                      mx.max(), mean.mean()))
 
 
+def _template_notice():
+    """The README's section on the template, with its copyright notice."""
+    with open(os.path.join(REPO, "resources", "files", "README")) as readme:
+        text = readme.read()
+    start = text.index("Anatomy: the Colin27 template")
+    return text[start:text.index("Tissue values", start)]
+
+
 def _arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("out", nargs="?", metavar="output directory",
                         help="default: resources/files (the six cases only)")
     parser.add_argument("--glioblastoma-size", type=int, metavar="N",
                         help="write only glioblastoma-N.mri, N a multiple of %d" % anatomy.SIZE)
+    parser.add_argument("--volumes", action="store_true",
+                        help="write only the whole-head pd.nii.gz, t1.nii.gz and t2.nii.gz")
     args = parser.parse_args()
+    if args.volumes and (args.out is None or args.glioblastoma_size is not None):
+        parser.error("--volumes needs an output directory and no other choice")
     if args.glioblastoma_size is not None:
         if args.glioblastoma_size <= 0 or args.glioblastoma_size % anatomy.SIZE:
             parser.error("--glioblastoma-size must be a positive multiple of %d" % anatomy.SIZE)
@@ -245,7 +263,9 @@ def _arguments():
 
 if __name__ == "__main__":
     arguments = _arguments()
-    if arguments.glioblastoma_size is None:
+    if arguments.volumes:
+        volumes.write_volumes(arguments.out, _texture, _template_notice())
+    elif arguments.glioblastoma_size is None:
         Builder().run(arguments.out or os.path.join(REPO, "resources", "files"))
     else:
         Builder().run_large_glioblastoma(arguments.out, arguments.glioblastoma_size)

@@ -9,6 +9,7 @@ int runDump(int argc, char **argv);
 int runConvert(int argc, char **argv);
 int runSimulate(int argc, char **argv);
 int runFmriStats(int argc, char **argv);
+int runImport(int argc, char **argv);
 
 // One line on stderr, prefixed with the program name; returns 1.
 int failWith(const char *format, ...) __attribute__((format(printf, 1, 2)));
