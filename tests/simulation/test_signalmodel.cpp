@@ -1,13 +1,18 @@
 #include "cases/casedata.h"
 #include "numerics/matrixmemory.h"
+#include "simulation/acquisition.h"
 #include "simulation/fmridisplaymode.h"
+#include "simulation/noise.h"
 #include "simulation/recordingparams.h"
+#include "simulation/regionstatistics.h"
+#include "simulation/regionvaluestable.h"
 #include "simulation/signalmodel.h"
 
 #include <QTest>
 
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -357,6 +362,237 @@ private slots:
     }
 };
 
+Q_DECLARE_METATYPE(AcquisitionField)
+
+// Noise, scan time and region values of recordings.
+class TestAcquisition : public QObject
+{
+    Q_OBJECT
+
+    // An image of rows x cols, value 10 x + y at [x][y], freed with the object.
+    struct Image
+    {
+        int32 rows;
+        int32 cols;
+        double **values;
+        Image(int32 rows, int32 cols) : rows(rows), cols(cols), values(dmatrix(1, rows, 1, cols))
+        {
+            for (int32 x = 1; x <= rows; ++x)
+                for (int32 y = 1; y <= cols; ++y)
+                    values[x][y] = 10 * x + y;
+        }
+        ~Image() { free_dmatrix(values, 1, rows, 1); }
+        bool sameAs(const Image &other) const
+        {
+            for (int32 x = 1; x <= rows; ++x)
+                if (std::memcmp(values[x] + 1, other.values[x] + 1, sizeof(double) * cols) != 0)
+                    return false;
+            return true;
+        }
+    };
+
+private slots:
+    // Over 10^4 pixels the estimates lie within about 1 % (one standard error)
+    // of their expectations; 3 % leaves room without hiding a wrong sigma.
+    void noiseHasRicianStatistics()
+    {
+        const double sigma = 30;
+        Image image(200, 100);
+        for (int32 x = 1; x <= 200; ++x)
+            for (int32 y = 1; y <= 100; ++y)
+                image.values[x][y] = x <= 100 ? 0 : 1000;
+        addRicianNoise(image.values, 200, 100, sigma, std::uint64_t(7));
+
+        const RegionStatistics background = regionStatistics(image.values, 200, 100, {0, 0, 100, 100});
+        const RegionStatistics bright = regionStatistics(image.values, 200, 100, {100, 0, 100, 100});
+        QCOMPARE(background.count, 10000);
+        // The magnitude of pure noise is Rayleigh distributed: mean sigma sqrt(pi / 2).
+        QVERIFY(std::fabs(background.mean / (sigma * std::sqrt(M_PI / 2)) - 1) < 0.03);
+        // Far above the noise the magnitude is nearly normal with the channel's sigma.
+        QVERIFY(std::fabs(bright.standardDeviation / sigma - 1) < 0.03);
+        QVERIFY(std::fabs(bright.mean / 1000 - 1) < 0.003);
+    }
+
+    // Independent values: the same generator in Python with its own logarithm.
+    void noiseFieldFollowsItsGenerator_data()
+    {
+        QTest::addColumn<quint64>("seed");
+        QTest::addColumn<QList<double>>("normals");
+        QTest::newRow("seed 0") << quint64(0)
+                                << QList<double>{0.9845279121083984, -0.17586928586197706,
+                                                 -0.712066156240293, -0.3123445852505078,
+                                                 -0.6223807147869015, 0.5182112468766095};
+        QTest::newRow("seed 2026") << quint64(2026)
+                                   << QList<double>{1.1476571554367572, -0.09099245934293711,
+                                                    1.5631988959655787, -1.076342579008631,
+                                                    0.8700549671447018, 0.6755174717537334};
+    }
+
+    void noiseFieldFollowsItsGenerator()
+    {
+        QFETCH(quint64, seed);
+        QFETCH(QList<double>, normals);
+        const NoiseField field = drawNoiseField(1, 3, seed);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(field.real[i], float(normals[2 * i]));
+            QCOMPARE(field.imaginary[i], float(normals[2 * i + 1]));
+        }
+    }
+
+    void seedDecidesTheNoisePattern()
+    {
+        Image first(64, 48), again(64, 48), other(64, 48), noiseless(64, 48);
+        addRicianNoise(first.values, 64, 48, 5, std::uint64_t(11));
+        addRicianNoise(again.values, 64, 48, 5, drawNoiseField(64, 48, 11));
+        addRicianNoise(other.values, 64, 48, 5, std::uint64_t(12));
+        QVERIFY(first.sameAs(again));
+        QVERIFY(!first.sameAs(other));
+        QVERIFY(!first.sameAs(noiseless));
+        addRicianNoise(other.values, 64, 48, 0, drawNoiseField(64, 48, 13));
+        addRicianNoise(noiseless.values, 64, 48, 0, std::uint64_t(13));
+        QVERIFY(noiseless.sameAs(Image(64, 48)));
+    }
+
+    void noiseSigmaFollowsAveragesBandwidthAndSlice_data()
+    {
+        QTest::addColumn<int>("averages");
+        QTest::addColumn<double>("bandwidth");
+        QTest::addColumn<double>("slice");
+        QTest::addColumn<double>("sigma");
+        QTest::newRow("reference protocol: 1 % of 3000") << 1 << 130.0 << 5.0 << 30.0;
+        QTest::newRow("4 averages halve it") << 4 << 130.0 << 5.0 << 15.0;
+        QTest::newRow("4 times the bandwidth doubles it") << 1 << 520.0 << 5.0 << 60.0;
+        QTest::newRow("half the slice doubles it") << 1 << 130.0 << 2.5 << 60.0;
+        QTest::newRow("all at once") << 16 << 32.5 << 10.0 << 30.0 / 4 / 2 / 2;
+    }
+
+    void noiseSigmaFollowsAveragesBandwidthAndSlice()
+    {
+        QFETCH(int, averages);
+        QFETCH(double, bandwidth);
+        QFETCH(double, slice);
+        QFETCH(double, sigma);
+        AcquisitionSettings settings;
+        settings.averages = averages;
+        settings.bandwidth = bandwidth;
+        settings.sliceThickness = slice;
+        QVERIFY(closeTo(noiseSigma(3000, settings), sigma));
+    }
+
+    void scanTimeIsTrTimesLinesTimesAveragesOverTrain_data()
+    {
+        QTest::addColumn<double>("tr");
+        QTest::addColumn<int>("averages");
+        QTest::addColumn<int>("train");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("TR 3000") << 3000.0 << 1 << 1 << 768.0 << "12:48";
+        QTest::newRow("echo train 16") << 3000.0 << 1 << 16 << 48.0 << "0:48";
+        QTest::newRow("4 averages") << 3000.0 << 4 << 1 << 3072.0 << "51:12";
+        QTest::newRow("over an hour") << 3750.0 << 4 << 1 << 3840.0 << "64:00";
+        QTest::newRow("rounded to the second") << 501.0 << 1 << 1 << 128.256 << "2:08";
+    }
+
+    void scanTimeIsTrTimesLinesTimesAveragesOverTrain()
+    {
+        QFETCH(double, tr);
+        QFETCH(int, averages);
+        QFETCH(int, train);
+        QFETCH(double, seconds);
+        QFETCH(QString, shown);
+        AcquisitionSettings settings;
+        settings.averages = averages;
+        settings.echoTrainLength = train;
+        QVERIFY(closeTo(scanTimeSeconds(tr, 256, settings), seconds));
+        QCOMPARE(QString::fromStdString(formatScanTime(seconds)), shown);
+    }
+
+    void settingsOutsideTheirRangeAreNamed_data()
+    {
+        QTest::addColumn<int>("averages");
+        QTest::addColumn<double>("bandwidth");
+        QTest::addColumn<double>("slice");
+        QTest::addColumn<int>("train");
+        QTest::addColumn<AcquisitionField>("field");
+        QTest::newRow("lower bounds") << 1 << 50.0 << 1.0 << 1 << AcquisitionField::None;
+        QTest::newRow("upper bounds") << 16 << 1000.0 << 10.0 << 32 << AcquisitionField::None;
+        QTest::newRow("17 averages") << 17 << 130.0 << 5.0 << 1 << AcquisitionField::Averages;
+        QTest::newRow("bandwidth 49.9") << 1 << 49.9 << 5.0 << 1 << AcquisitionField::Bandwidth;
+        QTest::newRow("bandwidth NaN") << 1 << qQNaN() << 5.0 << 1 << AcquisitionField::Bandwidth;
+        QTest::newRow("slice 0.5 mm") << 1 << 130.0 << 0.5 << 1 << AcquisitionField::SliceThickness;
+        QTest::newRow("train 33") << 1 << 130.0 << 5.0 << 33 << AcquisitionField::EchoTrainLength;
+        QTest::newRow("first of two") << 0 << 130.0 << 5.0 << 0 << AcquisitionField::Averages;
+    }
+
+    void settingsOutsideTheirRangeAreNamed()
+    {
+        QFETCH(int, averages);
+        QFETCH(double, bandwidth);
+        QFETCH(double, slice);
+        QFETCH(int, train);
+        QFETCH(AcquisitionField, field);
+        const AcquisitionSettings settings{averages, bandwidth, slice, train, true, 0};
+        QCOMPARE(firstFieldOutOfRange(settings), field);
+    }
+
+    void regionStatisticsOfClippedRectangles_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<double>("sd");
+        // Pixels 22, 23, 32, 33: squared deviations 30.25 + 20.25 + 20.25 + 30.25 over 3.
+        QTest::newRow("inside") << 1 << 1 << 2 << 2 << qint64(4) << 27.5 << std::sqrt(101.0 / 3);
+        QTest::newRow("clipped to 31, 32") << 2 << -5 << 10 << 7 << qint64(2) << 31.5 << std::sqrt(0.5);
+        QTest::newRow("one pixel") << 0 << 3 << 1 << 1 << qint64(1) << 14.0 << qQNaN();
+        QTest::newRow("beyond the image") << 3 << 0 << 2 << 2 << qint64(0) << qQNaN() << qQNaN();
+        QTest::newRow("no width") << 0 << 0 << 0 << 4 << qint64(0) << qQNaN() << qQNaN();
+        QTest::newRow("far edge past int32") << 0 << 0 << INT32_MAX << INT32_MAX << qint64(12)
+                                             << 22.5 << std::sqrt(815.0 / 11);
+    }
+
+    void regionStatisticsOfClippedRectangles()
+    {
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(qint64, count);
+        QFETCH(double, mean);
+        QFETCH(double, sd);
+        const Image image(3, 4);
+        const RegionStatistics statistics = regionStatistics(image.values, 3, 4, {x, y, width, height});
+        QCOMPARE(statistics.count, count);
+        QCOMPARE(std::isnan(statistics.mean), std::isnan(mean));
+        QCOMPARE(std::isnan(statistics.standardDeviation), std::isnan(sd));
+        if (!std::isnan(mean))
+            QVERIFY(closeTo(statistics.mean, mean));
+        if (!std::isnan(sd))
+            QVERIFY(closeTo(statistics.standardDeviation, sd));
+    }
+
+    void regionValuesTableHasOneLinePerRecording()
+    {
+        RegionValuesRow noiseless;
+        noiseless.params = {15, 3000, 100, false, TechniqueNone, 0};
+        noiseless.imageRows = 256;
+        noiseless.fullScale = 3000;
+        noiseless.statistics = {100, 1502.5, 30.25};
+        RegionValuesRow averaged = noiseless;
+        averaged.params.prepulse = true;
+        averaged.acquisition = {16, 520, 2.5, 8, true, 99};
+        averaged.statistics = {100, 1500, 15.5};
+        // sigma = 30 sqrt(520 / 130) / sqrt 16 (5 / 2.5) = 30.
+        QCOMPARE(regionValuesTable({noiseless, averaged}),
+                 "TE (ms)\tTR (ms)\tTP (ms)\tNEX\tBW (Hz)\td (mm)\tETL\tscan time (s)\tmean\tSD\tSNR\n"
+                 "15\t3000\t\t1\t130\t5\t1\t768\t1502.5\t30.25\t\n"
+                 "15\t3000\t100\t16\t520\t2.5\t8\t1536\t1500\t15.5\t50\n");
+    }
+};
+
 int main(int argc, char **argv)
 {
     int status = 0;
@@ -364,6 +600,8 @@ int main(int argc, char **argv)
     status |= QTest::qExec(&signalModel, argc, argv);
     TestFmriFrame frames;
     status |= QTest::qExec(&frames, argc, argv);
+    TestAcquisition acquisition;
+    status |= QTest::qExec(&acquisition, argc, argv);
     return status;
 }
 
