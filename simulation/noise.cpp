@@ -26,8 +26,8 @@ public:
         return z ^ (z >> 31);
     }
 
-    // Uniform on [-1, 1) in steps of 2^-52.
-    // (Through a signed integer, which converts in one instruction.)
+    // Uniform on [-1, 1) in steps of 2^-52; through a signed integer, which
+    // converts to double in one instruction.
     double nextSigned() { return double(std::int64_t(next() >> 11)) * 0x1p-52 - 1.0; }
 
 private:
