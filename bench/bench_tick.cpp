@@ -1,10 +1,13 @@
 // One animation tick of a view at n x n: computeSignal with the next echo time,
 // then a synchronous repaint of the view at n x n pixels on the offscreen
-// platform; and the memory floor it is measured against.
+// platform; the same tick of a recording with noise, whose field is added to
+// each new image; and the memory floor they are measured against.
 
 #include "app/mainwindow.h"
 #include "bench/benchcases.h"
 #include "numerics/matrixmemory.h"
+#include "simulation/acquisition.h"
+#include "simulation/noise.h"
 #include "simulation/signalmodel.h"
 #include "views/mriview.h"
 
@@ -81,6 +84,29 @@ void animationTick(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * n * n);
 }
 
+// The tick of a recording with noise at the reference protocol: the field is
+// drawn once, as the recording does, and added to every new image.
+void animationTickWithNoise(benchmark::State &state)
+{
+    const int n = int(state.range(0));
+    TickView tick(n);
+    if (!tick.showsWholePicture(n))
+        state.SkipWithError("the view does not show the picture at its own size");
+    AcquisitionSettings acquisition;
+    acquisition.noise = true;
+    const double sigma = noiseSigma(tick.window.caseData.fullScale, acquisition);
+    const NoiseField field = drawNoiseField(n, n, acquisition.seed);
+
+    double te = 0;
+    for (auto _ : state) {
+        te = te >= 499 ? 1 : te + 1;
+        computeSignal(tick.window.caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
+        addRicianNoise(tick.view->imageData(), n, n, sigma, field);
+        tick.view->repaint();
+    }
+    state.SetItemsProcessed(state.iterations() * n * n);
+}
+
 // The painting half of the tick alone.
 void repaintOnly(benchmark::State &state)
 {
@@ -95,5 +121,7 @@ void repaintOnly(benchmark::State &state)
 
 BENCHMARK(memoryFloor)->Name("tick/memory_floor")->Arg(256)->Arg(1024)->Unit(benchmark::kMicrosecond);
 BENCHMARK(animationTick)->Name("tick/compute_and_paint")->Arg(256)->Arg(1024)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(animationTickWithNoise)->Name("tick/compute_noise_and_paint")->Arg(1024)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(repaintOnly)->Name("tick/paint")->Arg(1024)->Unit(benchmark::kMicrosecond);

@@ -2,7 +2,9 @@
 #include "loadedcase.h"
 
 #include "numerics/matrixfile.h"
+#include "simulation/acquisition.h"
 #include "simulation/displaywindow.h"
+#include "simulation/noise.h"
 #include "simulation/signalmodel.h"
 
 #include <QImage>
@@ -10,13 +12,16 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
 constexpr const char *usage =
-    "usage: relaxon-tool simulate CASE --te N --tr N [--tp N] [--technique N] [--angle N] -o OUT";
+    "usage: relaxon-tool simulate CASE --te N --tr N [--tp N] [--technique N] [--angle N]"
+    " [--noise [--nex N] [--bandwidth HZ] [--slice MM] [--etl N] [--seed N]] -o OUT";
 
 struct SimulateOptions
 {
@@ -27,6 +32,10 @@ struct SimulateOptions
     double tp = 0;
     long technique = 0;
     long angle = 0;
+    AcquisitionSettings acquisition;
+    bool acquisitionGiven = false;
+    // Set when an acquisition option has a value it cannot take.
+    std::string badValue;
 };
 
 bool parseNumber(const char *text, double *value)
@@ -43,6 +52,63 @@ bool parseInteger(const char *text, long *value)
     errno = 0;
     *value = std::strtol(text, &end, 10);
     return end != text && *end == '\0' && errno == 0 && *value >= INT32_MIN && *value <= INT32_MAX;
+}
+
+bool parseSeed(const char *text, std::uint64_t *seed)
+{
+    char *end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text, &end, 10);
+    *seed = value;
+    return text[0] >= '0' && text[0] <= '9' && *end == '\0' && errno == 0;
+}
+
+// Reads the value of an acquisition option; a value it cannot take leaves a
+// message that names the option and its range in options->badValue.
+void parseAcquisitionOption(const char *option, const char *text, SimulateOptions *options)
+{
+    AcquisitionSettings &acquisition = options->acquisition;
+    options->acquisitionGiven = true;
+    long whole = 0;
+    double number = 0;
+    char range[96] = "";
+    if (std::strcmp(option, "--nex") == 0) {
+        if (parseInteger(text, &whole) && kAveragesRange.contains(int32(whole)))
+            acquisition.averages = int32(whole);
+        else
+            std::snprintf(range, sizeof range, "a whole number from %d to %d", kAveragesRange.low,
+                          kAveragesRange.high);
+    } else if (std::strcmp(option, "--etl") == 0) {
+        if (parseInteger(text, &whole) && kEchoTrainLengthRange.contains(int32(whole)))
+            acquisition.echoTrainLength = int32(whole);
+        else
+            std::snprintf(range, sizeof range, "a whole number from %d to %d",
+                          kEchoTrainLengthRange.low, kEchoTrainLengthRange.high);
+    } else if (std::strcmp(option, "--bandwidth") == 0) {
+        if (parseNumber(text, &number) && kBandwidthRange.contains(number))
+            acquisition.bandwidth = number;
+        else
+            std::snprintf(range, sizeof range, "from %g to %g Hz", kBandwidthRange.low,
+                          kBandwidthRange.high);
+    } else if (std::strcmp(option, "--slice") == 0) {
+        if (parseNumber(text, &number) && kSliceThicknessRange.contains(number))
+            acquisition.sliceThickness = number;
+        else
+            std::snprintf(range, sizeof range, "from %g to %g mm", kSliceThicknessRange.low,
+                          kSliceThicknessRange.high);
+    } else if (!parseSeed(text, &acquisition.seed)) {
+        std::snprintf(range, sizeof range, "a whole number from 0 to %llu", ULLONG_MAX);
+    }
+    if (range[0] != '\0' && options->badValue.empty())
+        options->badValue = std::string(option) + " must be " + range + ", not \"" + text + "\"";
+}
+
+bool isAcquisitionOption(const char *argument)
+{
+    for (const char *option : {"--nex", "--bandwidth", "--slice", "--etl", "--seed"})
+        if (std::strcmp(argument, option) == 0)
+            return true;
+    return false;
 }
 
 bool parseOptions(int argc, char **argv, SimulateOptions *options)
@@ -63,6 +129,10 @@ bool parseOptions(int argc, char **argv, SimulateOptions *options)
             ok = parseInteger(argv[++i], &options->technique);
         else if (std::strcmp(argument, "--angle") == 0 && hasValue)
             ok = parseInteger(argv[++i], &options->angle);
+        else if (std::strcmp(argument, "--noise") == 0)
+            options->acquisition.noise = true;
+        else if (isAcquisitionOption(argument) && hasValue)
+            parseAcquisitionOption(argument, argv[++i], options);
         else if (std::strcmp(argument, "-o") == 0 && hasValue)
             options->output = argv[++i];
         else if (argument[0] == '-' && argument[1] != '\0')
@@ -107,6 +177,13 @@ int runSimulate(int argc, char **argv)
     SimulateOptions options;
     if (!parseOptions(argc, argv, &options))
         return failWith("%s", usage);
+    if (!options.badValue.empty())
+        return failWith("%s", options.badValue.c_str());
+    const AcquisitionSettings &acquisition = options.acquisition;
+    if (options.acquisitionGiven && !acquisition.noise)
+        return failWith("--nex, --bandwidth, --slice, --etl and --seed need --noise");
+    if (acquisition.noise && !(options.te > 0 && options.tr > 0))
+        return failWith("--noise needs a recording: --te and --tr above 0");
     const bool toPng = endsWith(options.output, ".png");
     if (!toPng && !endsWith(options.output, ".mri"))
         return failWith("%s: the output must end in .mri or .png", options.output);
@@ -123,6 +200,14 @@ int runSimulate(int argc, char **argv)
         return failWith("not enough memory for a %d x %d image", data.rows, data.cols);
     computeSignal(data, image, data.rows, data.cols, options.te, options.tr, options.tp,
                   int32(options.technique), int32(options.angle));
+    if (acquisition.noise) {
+        // The image rows are the phase-encoding lines.
+        const double seconds = scanTimeSeconds(options.tr, data.rows, acquisition);
+        const double sigma = noiseSigma(data.fullScale, acquisition);
+        std::fprintf(stderr, "scan time %s (%g s), noise sigma %g\n", formatScanTime(seconds).c_str(),
+                     seconds, sigma);
+        addRicianNoise(image, data.rows, data.cols, sigma, acquisition.seed);
+    }
     const bool written = toPng
         ? writePng(options.output, image, data.rows, data.cols, loaded.setup.invertScale)
         : putmatrix(options.output, image, data.rows, data.cols, 0, nullptr, nullptr, nullptr) == 1;

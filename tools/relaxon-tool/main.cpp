@@ -18,7 +18,10 @@ constexpr Command commands[] = {
     {"info", "FILE", runInfo},
     {"dump", "FILE", runDump},
     {"convert", "IN OUT --to binary|text [--tail TAILFILE]", runConvert},
-    {"simulate", "CASE --te N --tr N [--tp N] [--technique N] [--angle N] -o OUT.mri|OUT.png", runSimulate},
+    {"simulate",
+     "CASE --te N --tr N [--tp N] [--technique N] [--angle N]"
+     " [--noise [--nex N] [--bandwidth HZ] [--slice MM] [--etl N] [--seed N]] -o OUT.mri|OUT.png",
+     runSimulate},
     {"fmri-stats", "CASE -o OUT.mri", runFmriStats},
     {"import", "(--pd PD --t1 T1 --t2 T2 [--tensor DT] | --labels SEG | --pve CSF,GM,WM) [options] -o CASE.mri",
      runImport},
