@@ -228,10 +228,10 @@ private:
         }
         QVERIFY2(!sawMessageBox, qPrintable(boxText));
         QCOMPARE(window.windowTitle(), titleFor(QFileInfo(path).fileName()));
-        QVERIFY(window.caseLoaded);
+        QVERIFY(window.session().caseLoaded);
         QVERIFY(window.centralWidget());
-        QCOMPARE(window.caseData.isMri, expected == Outcome::Mri);
-        QCOMPARE(window.caseData.frames > 0, expected == Outcome::Functional);
+        QCOMPARE(window.session().caseData.isMri, expected == Outcome::Mri);
+        QCOMPARE(window.session().caseData.frames > 0, expected == Outcome::Functional);
     }
 
     QTemporaryDir scratch;

@@ -136,7 +136,7 @@ void SoakTest::randomUserKeepsTheProgramWhole()
     std::mt19937 random(seed);
     MainWindow window;
     // As with the command line's switch: the map views are among the commands.
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     ModalAnswerer answerer(random, caseFiles, log);
@@ -204,8 +204,8 @@ void SoakTest::levelDialogsOpenedWhileFollowingDoNotFeedEachOther()
 void SoakTest::mapViewsStartWithinTheirBounds()
 {
     MainWindow window;
-    window.allowMaps = true;
-    window.allowDti = true;
+    window.session().allowMaps = true;
+    window.session().allowDti = true;
     window.show();
     ModalDriver driver([](QWidget *modal) {
         if (auto *dialog = qobject_cast<TeTr *>(modal)) {
