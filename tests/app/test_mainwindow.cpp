@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 #include "menutexts.h"
 #include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "modalcloser.h"
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QFileOpenEvent>
 #include <QLabel>
@@ -94,6 +94,9 @@ private:
 
 void MainWindowTest::initTestCase()
 {
+    // The titles show the application name, which would otherwise be that of the
+    // area's test executable.
+    QCoreApplication::setApplicationName(QStringLiteral("test_mainwindow"));
     QVERIFY(settingsDir.isValid());
     QVERIFY(dataDir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
@@ -386,12 +389,6 @@ void MainWindowTest::fileOpenEventForMissingFileIsDropped()
     QVERIFY(!window.session().caseLoaded);
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowTest)
 
 #include "test_mainwindow.moc"

@@ -1,6 +1,4 @@
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "app/valuetable.h"
 
 #include "../cases/casefilewriter.h"
@@ -8,6 +6,7 @@
 #include "../dialogs/timinganswer.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QClipboard>
 #include <QImage>
@@ -306,11 +305,5 @@ void MainWindowClipboardTest::copyImageWithoutViewDoesNothing()
     QCOMPARE(QGuiApplication::clipboard()->text(), noteOnClipboard);
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowClipboardTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowClipboardTest)
 #include "test_mainwindowclipboard.moc"

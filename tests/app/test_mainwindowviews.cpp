@@ -1,7 +1,5 @@
 #include "app/mainwindow.h"
 #include "menutexts.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
@@ -10,6 +8,7 @@
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
 #include "views/pixeltime.h"
+#include "testrunner.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -871,11 +870,5 @@ void MainWindowViewsTest::followingCouplesTheLevelDialogs()
     QCOMPARE(second->currentView(), views.at(1));
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowViewsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowViewsTest)
 #include "test_mainwindowviews.moc"

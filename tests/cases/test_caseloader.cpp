@@ -5,6 +5,7 @@
 #include "cases/caseloader.h"
 #include "cases/resourcereader.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,8 +13,6 @@
 
 #include <cmath>
 #include <limits>
-
-int runLoadedCaseTests(int argc, char **argv);
 
 namespace {
 
@@ -448,12 +447,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TestCaseLoader loader;
-    int status = QTest::qExec(&loader, argc, argv);
-    status |= runLoadedCaseTests(argc, argv);
-    return status;
-}
+RELAXON_TEST_CLASS(TestCaseLoader)
 
 #include "test_caseloader.moc"

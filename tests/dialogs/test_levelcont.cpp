@@ -7,6 +7,7 @@
 #include "simulation/widthslider.h"
 #include "views/levwidview.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -516,5 +517,5 @@ void TestLevelCont::degenerateImagesOpenAndPaint()
     delete view;
 }
 
-QTEST_MAIN(TestLevelCont)
+RELAXON_TEST_CLASS(TestLevelCont)
 #include "test_levelcont.moc"

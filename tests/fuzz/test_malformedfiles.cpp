@@ -3,11 +3,10 @@
 // or it opens as what it can be read as. docs/robustness.md lists the same files.
 
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "cases/caseloader.h"
 #include "numerics/matrixmemory.h"
 #include "../app/modalcloser.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -238,12 +237,6 @@ private:
     QString previous;
 };
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MalformedFilesTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MalformedFilesTest)
 
 #include "test_malformedfiles.moc"

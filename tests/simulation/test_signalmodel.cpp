@@ -3,6 +3,7 @@
 #include "simulation/fmridisplaymode.h"
 #include "simulation/recordingparams.h"
 #include "simulation/signalmodel.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -357,14 +358,7 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    int status = 0;
-    TestSignalModel signalModel;
-    status |= QTest::qExec(&signalModel, argc, argv);
-    TestFmriFrame frames;
-    status |= QTest::qExec(&frames, argc, argv);
-    return status;
-}
+RELAXON_TEST_CLASS(TestSignalModel)
+RELAXON_TEST_CLASS(TestFmriFrame)
 
 #include "test_signalmodel.moc"

@@ -11,11 +11,10 @@
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "dialogs/levelcont.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -227,11 +226,5 @@ void SoakTest::mapViewsStartWithinTheirBounds()
     }
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    SoakTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(SoakTest)
 #include "test_soak.moc"

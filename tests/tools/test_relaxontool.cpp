@@ -1,4 +1,5 @@
 #include "tests/numerics/test_matrixfile_helpers.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -289,5 +290,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRelaxonTool)
+RELAXON_TEST_CLASS(TestRelaxonTool)
 #include "test_relaxontool.moc"

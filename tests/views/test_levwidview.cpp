@@ -4,6 +4,7 @@
 #include "dialogs/levelcont.h"
 #include "simulation/widthslider.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QImage>
 #include <QMouseEvent>
@@ -250,5 +251,5 @@ void TestLevWidView::tooSmallWidgetPaintsNothing()
     }
 }
 
-QTEST_MAIN(TestLevWidView)
+RELAXON_TEST_CLASS(TestLevWidView)
 #include "test_levwidview.moc"

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "dialogs/tetr.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -531,5 +532,5 @@ void MriViewTest::tensorGlyphsAreDrawnOverBrightTissue()
     QCOMPARE(shot.pixel(8, 12), grey(255));
 }
 
-QTEST_MAIN(MriViewTest)
+RELAXON_TEST_CLASS(MriViewTest)
 #include "test_mriview.moc"

@@ -4,6 +4,7 @@
 #include "numerics/matrixmemory.h"
 #include "views/animationcontrols.h"
 #include "views/programclock.h"
+#include "testrunner.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -268,5 +269,5 @@ void MriViewAnimationTest::statusShowsValueUnderTheMouse()
     QCOMPARE(view->viewStatusBar()->currentMessage(), QString());
 }
 
-QTEST_MAIN(MriViewAnimationTest)
+RELAXON_TEST_CLASS(MriViewAnimationTest)
 #include "test_mriviewanimation.moc"

@@ -9,6 +9,7 @@
 #include "numerics/matrixmemory.h"
 #include "simulation/fmridisplaymode.h"
 #include "views/pixeltime.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -498,5 +499,5 @@ void MriViewInteractionTest::mouseMoveFillsTimeCurve()
     QCOMPARE(curve->value(98), 1208.0);
 }
 
-QTEST_MAIN(MriViewInteractionTest)
+RELAXON_TEST_CLASS(MriViewInteractionTest)
 #include "test_mriviewinteraction.moc"
