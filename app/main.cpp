@@ -53,10 +53,11 @@ int main(int argc, char **argv)
             mainWin.setWindowIcon(logo);
             app.mainWindow = &mainWin;
 
-            CommandLineTarget target{mainWin.recording.te, mainWin.recording.tr,
-                                     mainWin.recording.tp, mainWin.recording.technique,
-                                     mainWin.allowMaps, mainWin.allowDti,
-                                     mainWin.fileExtension, mainWin.unitsLabel,
+            Session &session = mainWin.session();
+            CommandLineTarget target{session.recording.te, session.recording.tr,
+                                     session.recording.tp, session.recording.technique,
+                                     session.allowMaps, session.allowDti,
+                                     mainWin.fileExtension, session.unitsLabel,
                                      [&mainWin](const QString &name) { mainWin.loadFile(name); }};
             processCommandLine(args, target, stdout);
 

@@ -80,9 +80,9 @@ MainWindow::~MainWindow()
 {
     // The base class hides and deletes the document area after this window's own
     // part is gone; what the area signals then must not reach this window's slots.
-    if (mdiArea)
-        disconnect(mdiArea, nullptr, this, nullptr);
-    caseData.release();
+    if (state.documentArea)
+        disconnect(state.documentArea, nullptr, this, nullptr);
+    state.caseData.release();
     // The only menu without a parent; the widget tree owns everything else.
     delete openMenu;
 }
@@ -185,12 +185,12 @@ void MainWindow::createMenus()
 
     editMenu = menuBar()->addMenu(tr("&Edit"));
     editMenu->addAction(copyImageAct);
-    if (mdiArea)
+    if (state.documentArea)
         editMenu->addAction(copyValuesAct);
 
     viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->addAction(levelAct);
-    if (mdiArea) {
+    if (state.documentArea) {
         viewMenu->addAction(followAct);
         simulationMenu = menuBar()->addMenu(tr("&Simulation"));
         simulationMenu->addAction(followAct);
@@ -225,12 +225,13 @@ void MainWindow::createToolBars()
 
 void MainWindow::createStatusBar()
 {
-    levelLabel = new QLabel(this);
-    widthLabel = new QLabel(this);
-    statusBar()->addPermanentWidget(levelLabel);
-    statusBar()->addPermanentWidget(widthLabel);
-    levelLabel->hide();
-    widthLabel->hide();
+    state.statusBar = statusBar();
+    state.levelLabel = new QLabel(this);
+    state.widthLabel = new QLabel(this);
+    statusBar()->addPermanentWidget(state.levelLabel);
+    statusBar()->addPermanentWidget(state.widthLabel);
+    state.levelLabel->hide();
+    state.widthLabel->hide();
     statusBar()->showMessage(tr("Ready"));
 }
 
@@ -271,13 +272,13 @@ void MainWindow::writeSettings()
 
 void MainWindow::setCurrentFile(const QString &fileName)
 {
-    currentFile = fileName;
+    state.currentFile = fileName;
     setWindowModified(false);
     const QString appName = QCoreApplication::applicationName();
-    if (currentFile.isEmpty())
+    if (state.currentFile.isEmpty())
         setWindowTitle(appName);
     else
-        setWindowTitle(tr("%1[*] - %2").arg(strippedName(currentFile), appName));
+        setWindowTitle(tr("%1[*] - %2").arg(strippedName(state.currentFile), appName));
 }
 
 QString MainWindow::strippedName(const QString &fullFileName)

@@ -1,19 +1,16 @@
 #ifndef RELAXON_APP_MAINWINDOW_H
 #define RELAXON_APP_MAINWINDOW_H
 
-#include "cases/casedata.h"
-#include "simulation/recordingparams.h"
+#include "views/session.h"
 
 #include <QList>
 #include <QMainWindow>
-#include <QPoint>
 #include <QString>
 
 class QAction;
 class QActionGroup;
 class QCloseEvent;
 class QKeyEvent;
-class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -23,11 +20,11 @@ class QToolButton;
 class MriView;
 struct CaseSetup;
 
-// The program's one top-level window. It owns the loaded case, the recording
-// parameters last accepted by the user and the views: sub-windows of a
-// multiple-document area for PD/T1/T2 cases, or one central view for functional
-// cases and plain images. Views reach the shared state below through their pointer
-// to this window, which is why it is public.
+// The program's one top-level window. It owns the session (the loaded case, the
+// recording parameters last accepted by the user, the switches) and the views:
+// sub-windows of a multiple-document area for PD/T1/T2 cases, or one central view
+// for functional cases and plain images. Views reach the shared state through the
+// session only.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -46,32 +43,22 @@ public:
 
     // The view in the document area's active sub-window; null without a document
     // area, without an active sub-window, or when its widget is not a view.
-    MriView *activeView() const;
+    MriView *activeView() const { return state.activeView(); }
 
     // The views of the document area in creation order; empty without one.
-    QList<MriView *> mdiViews() const;
+    QList<MriView *> mdiViews() const { return state.documentViews(); }
 
-    QMdiArea *documentArea() const { return mdiArea; }
+    QMdiArea *documentArea() const { return state.documentArea; }
     MriView *singleView() const { return centralView; }
-    QString currentFileName() const { return currentFile; }
+    QString currentFileName() const { return state.currentFile; }
 
     static QString strippedName(const QString &fullFileName);
 
-    // --- State shared with the views, dialogs and the command line ---
+    // The state shared with the views, dialogs and the command line.
+    Session &session() { return state; }
+    const Session &session() const { return state; }
 
-    CaseData caseData;
-    RecordingParams recording;     // last accepted timing: te, tr, tp, prepulse, technique, gradientAngle
-    bool allowMaps = false;        // offer hydrogen density, T1 and T2 views
-    bool allowPrepulse = false;    // timing dialogs offer the 180º inversion prepulse
-    bool allowDti = false;         // timing dialogs offer the gradient double-pulse
-    bool followActive = false;     // views take level and width from the active view
-    QPoint selectedPixel{-1, -1};  // 0-based image pixel under the mouse in any view; (-1, -1) for none
     QString fileExtension = QStringLiteral("mri");
-    QString unitsLabel = QStringLiteral("Signal strength");
-    bool invertScale = false;      // views of this case start with an inverted grey scale
-    bool caseLoaded = false;
-    QLabel *levelLabel = nullptr;  // permanent status-bar read-outs of a central view
-    QLabel *widthLabel = nullptr;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -121,8 +108,7 @@ private:
     void setupSingleView(CaseSetup &setup);
     bool createMdiChild(int kind);
 
-    QString currentFile;
-    QMdiArea *mdiArea = nullptr;
+    Session state{this};
     MriView *centralView = nullptr;
     QSignalMapper *windowMapper = nullptr;
 

@@ -26,8 +26,8 @@ constexpr int fileLoadedMessageMs = 2000;
 
 void MainWindow::loadFile(const QString &name)
 {
-    unitsLabel = QStringLiteral("Signal strength");
-    invertScale = false;
+    state.unitsLabel = QStringLiteral("Signal strength");
+    state.invertScale = false;
 
     // Read everything before touching the case on screen: a bad file must leave
     // the previous case fully usable.
@@ -37,13 +37,13 @@ void MainWindow::loadFile(const QString &name)
         return;
     }
 
-    if (caseLoaded)
+    if (state.caseLoaded)
         tearDownCase();
     setCurrentFile(name);
 
-    CaseSetup setup = setupCase(file, caseData);
-    unitsLabel = setup.unitsLabel;
-    invertScale = setup.invertScale;
+    CaseSetup setup = setupCase(file, state.caseData);
+    state.unitsLabel = setup.unitsLabel;
+    state.invertScale = setup.invertScale;
 
     switch (setup.kind) {
     case CaseKind::Mri:
@@ -59,7 +59,7 @@ void MainWindow::loadFile(const QString &name)
         break;
     }
 
-    caseLoaded = true;
+    state.caseLoaded = true;
     statusBar()->showMessage(tr("File loaded"), fileLoadedMessageMs);
 }
 
@@ -69,16 +69,16 @@ void MainWindow::tearDownCase()
     // would otherwise keep reading case data that no longer matches its image, for
     // example while the new case's first timing dialog waits for the user. The area
     // is forgotten first so that nothing it signals while dying reaches the new case.
-    if (mdiArea)
-        disconnect(mdiArea, nullptr, this, nullptr);
-    mdiArea = nullptr;
+    if (state.documentArea)
+        disconnect(state.documentArea, nullptr, this, nullptr);
+    state.documentArea = nullptr;
     centralView = nullptr;
     // The pixel belonged to a view of the old case and may lie outside the new one.
-    selectedPixel = QPoint(-1, -1);
+    state.selectedPixel = QPoint(-1, -1);
     delete centralWidget();
 
     // createMenus and createToolBars discard the old bars' contents.
-    caseData.release();
+    state.caseData.release();
     if (windowMapper)
         windowMapper->deleteLater();
     windowMapper = nullptr;
@@ -101,20 +101,20 @@ void MainWindow::tearDownCase()
         modalityButton->deleteLater();
     modalityButton = nullptr;
 
-    levelLabel->hide();
-    widthLabel->hide();
+    state.levelLabel->hide();
+    state.widthLabel->hide();
     // The last active view may have been an animation, which disables the command.
     levelAct->setEnabled(true);
 }
 
 void MainWindow::setupMriViews()
 {
-    mdiArea = new QMdiArea(this);
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::updateAll);
-    setCentralWidget(mdiArea);
-    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(mdiArea, &QMdiArea::subWindowActivated, this, &MainWindow::updateMenus);
+    state.documentArea = new QMdiArea(this);
+    connect(state.documentArea, &QMdiArea::subWindowActivated, this, &MainWindow::updateAll);
+    setCentralWidget(state.documentArea);
+    state.documentArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    state.documentArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(state.documentArea, &QMdiArea::subWindowActivated, this, &MainWindow::updateMenus);
 
     windowMapper = new QSignalMapper(this);
     connect(windowMapper, &QSignalMapper::mappedObject, this, &MainWindow::setActiveSubWindow);
@@ -137,7 +137,7 @@ void MainWindow::setupMriViews()
     simulationMenu->addAction(newAct);
     simulationMenu->addAction(animAct);
 
-    if (allowMaps) {
+    if (state.allowMaps) {
         rhoAct = new QAction(tr("&Hydrogen density"), this);
         rhoAct->setStatusTip(tr("Display hydrogen density"));
         connect(rhoAct, &QAction::triggered, this, &MainWindow::rhoView);
@@ -157,13 +157,13 @@ void MainWindow::setupMriViews()
     allowPreAct->setWhatsThis(QString::fromUtf8("Allow 180\u00ba pre-pulse for Inverse Recovery"));
     allowPreAct->setCheckable(true);
     // The switch outlives the case and may come from the command line.
-    allowPreAct->setChecked(allowPrepulse);
-    if (caseData.hasDti) {
+    allowPreAct->setChecked(state.allowPrepulse);
+    if (state.caseData.hasDti) {
         allowDtiAct = simulationMenu->addAction(QStringLiteral("Allow gradient double-pulse (Diffusion Imaging)"),
                                                 QKeySequence(), this, &MainWindow::doAllowDti);
         allowDtiAct->setWhatsThis(QStringLiteral("Allow gradient double-pulse for Diffusion Imaging"));
         allowDtiAct->setCheckable(true);
-        allowDtiAct->setChecked(allowDti);
+        allowDtiAct->setChecked(state.allowDti);
     }
 
     toolBar->addAction(followAct);
@@ -173,35 +173,35 @@ void MainWindow::setupMriViews()
     closeActiveAct = new QAction(tr("Cl&ose Active"), this);
     closeActiveAct->setShortcut(QKeySequence(tr("Ctrl+F4")));
     closeActiveAct->setStatusTip(tr("Close the active window"));
-    connect(closeActiveAct, &QAction::triggered, mdiArea, &QMdiArea::closeActiveSubWindow);
+    connect(closeActiveAct, &QAction::triggered, state.documentArea, &QMdiArea::closeActiveSubWindow);
 
     closeAllAct = new QAction(tr("Close &All"), this);
     closeAllAct->setStatusTip(tr("Close all the windows"));
-    connect(closeAllAct, &QAction::triggered, mdiArea, &QMdiArea::closeAllSubWindows);
+    connect(closeAllAct, &QAction::triggered, state.documentArea, &QMdiArea::closeAllSubWindows);
 
     tileAct = new QAction(tr("&Tile"), this);
     tileAct->setStatusTip(tr("Tile the windows"));
-    connect(tileAct, &QAction::triggered, mdiArea, &QMdiArea::tileSubWindows);
+    connect(tileAct, &QAction::triggered, state.documentArea, &QMdiArea::tileSubWindows);
 
     cascadeAct = new QAction(tr("&Cascade"), this);
     cascadeAct->setStatusTip(tr("Cascade the windows"));
-    connect(cascadeAct, &QAction::triggered, mdiArea, &QMdiArea::cascadeSubWindows);
+    connect(cascadeAct, &QAction::triggered, state.documentArea, &QMdiArea::cascadeSubWindows);
 
     nextAct = new QAction(tr("Ne&xt"), this);
     nextAct->setShortcut(QKeySequence(tr("Ctrl+F6")));
     nextAct->setStatusTip(tr("Move the focus to the next window"));
-    connect(nextAct, &QAction::triggered, mdiArea, &QMdiArea::activateNextSubWindow);
+    connect(nextAct, &QAction::triggered, state.documentArea, &QMdiArea::activateNextSubWindow);
 
     previousAct = new QAction(tr("Pre&vious"), this);
     previousAct->setShortcut(QKeySequence(tr("Ctrl+Shift+F6")));
     previousAct->setStatusTip(tr("Move the focus to the previous window"));
-    connect(previousAct, &QAction::triggered, mdiArea, &QMdiArea::activatePreviousSubWindow);
+    connect(previousAct, &QAction::triggered, state.documentArea, &QMdiArea::activatePreviousSubWindow);
 
     separatorAct = new QAction(this);
     separatorAct->setSeparator(true);
     connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
 
-    selectedPixel = QPoint(-1, -1);
+    state.selectedPixel = QPoint(-1, -1);
 }
 
 void MainWindow::addFunctionalCommands()
@@ -246,7 +246,7 @@ void MainWindow::addFunctionalCommands()
 
 void MainWindow::setupSingleView(CaseSetup &setup)
 {
-    centralView = new MriView(this, 0, setup.image, setup.imageRows, setup.imageCols);
+    centralView = new MriView(state, 0, setup.image, setup.imageRows, setup.imageCols);
     setup.image = nullptr; // the view owns it now
     setCentralWidget(centralView);
 }

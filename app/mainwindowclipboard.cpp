@@ -17,8 +17,8 @@
 void MainWindow::copyImage()
 {
     QWidget *widget = nullptr;
-    if (mdiArea) {
-        if (QMdiSubWindow *window = mdiArea->activeSubWindow())
+    if (state.documentArea) {
+        if (QMdiSubWindow *window = state.documentArea->activeSubWindow())
             widget = window->widget();
     } else {
         widget = centralView;
@@ -36,9 +36,9 @@ void MainWindow::copyImage()
 
 void MainWindow::copyValues()
 {
-    if (!mdiArea)
+    if (!state.documentArea)
         return;
-    if (selectedPixel.x() < 0) {
+    if (state.selectedPixel.x() < 0) {
         QMessageBox::information(this, QStringLiteral("Copying values"),
                                  QStringLiteral("To copy (Te,Tr,strength) values\n"
                                                 "at location of interest in all windows:\nPress ")
@@ -49,8 +49,8 @@ void MainWindow::copyValues()
         return;
     }
 
-    const int x = selectedPixel.x();
-    const int y = selectedPixel.y();
+    const int x = state.selectedPixel.x();
+    const int y = state.selectedPixel.y();
     QList<ValueRow> rows;
     for (MriView *view : mdiViews()) {
         const ViewRecordingParams &params = view->recordingParams();

@@ -25,44 +25,23 @@ constexpr int animationControlsHeight = 30;
 
 } // namespace
 
-MriView *MainWindow::activeView() const
-{
-    if (!mdiArea)
-        return nullptr;
-    QMdiSubWindow *window = mdiArea->activeSubWindow();
-    return window ? qobject_cast<MriView *>(window->widget()) : nullptr;
-}
-
-QList<MriView *> MainWindow::mdiViews() const
-{
-    QList<MriView *> views;
-    if (!mdiArea)
-        return views;
-    const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
-    for (QMdiSubWindow *window : windows) {
-        if (auto *view = qobject_cast<MriView *>(window->widget()))
-            views.append(view);
-    }
-    return views;
-}
-
 bool MainWindow::createMdiChild(int kind)
 {
-    if (!mdiArea)
+    if (!state.documentArea)
         return false;
-    auto *view = new MriView(this, kind);
+    auto *view = new MriView(state, kind);
     if (!view->hasImage()) {
         delete view;
         return false;
     }
-    QMdiSubWindow *window = mdiArea->addSubWindow(view);
+    QMdiSubWindow *window = state.documentArea->addSubWindow(view);
     view->show();
 
     // One screen pixel per image pixel; the frame keeps whatever the style gives it.
     const int frameWidth = window->width() - view->width();
     const int frameHeight = window->height() - view->height();
-    int w = caseData.rows;
-    int h = caseData.cols;
+    int w = state.caseData.rows;
+    int h = state.caseData.cols;
     if (view->technique() == TechniqueDti) {
         w *= 2;
         h *= 2;
@@ -107,28 +86,28 @@ void MainWindow::t2View()
 
 void MainWindow::doAllowPre()
 {
-    allowPrepulse = !allowPrepulse;
+    state.allowPrepulse = !state.allowPrepulse;
     if (allowPreAct)
-        allowPreAct->setChecked(allowPrepulse);
+        allowPreAct->setChecked(state.allowPrepulse);
 }
 
 void MainWindow::doAllowDti()
 {
-    allowDti = !allowDti;
+    state.allowDti = !state.allowDti;
     if (allowDtiAct)
-        allowDtiAct->setChecked(allowDti);
+        allowDtiAct->setChecked(state.allowDti);
 }
 
 void MainWindow::doLevel()
 {
-    MriView *view = mdiArea ? activeView() : centralView;
+    MriView *view = state.documentArea ? activeView() : centralView;
     if (view)
         view->showLevelDialog(true);
 }
 
 void MainWindow::setFollowActive(bool on)
 {
-    followActive = on;
+    state.followActive = on;
     for (MriView *view : mdiViews()) {
         view->showPaintingWindow();
         view->update();
@@ -146,7 +125,7 @@ void MainWindow::updateAll(QMdiSubWindow *)
 
 void MainWindow::updateMenus()
 {
-    if (!closeActiveAct || !mdiArea)
+    if (!closeActiveAct || !state.documentArea)
         return;
     const bool hasView = activeView() != nullptr;
     for (QAction *action : {closeActiveAct, closeAllAct, tileAct, cascadeAct, nextAct, previousAct})
@@ -170,7 +149,7 @@ void MainWindow::updateWindowMenu()
     windowMenu->addAction(previousAct);
     windowMenu->addAction(separatorAct);
 
-    const QList<QMdiSubWindow *> windows = mdiArea->subWindowList(QMdiArea::CreationOrder);
+    const QList<QMdiSubWindow *> windows = state.documentArea->subWindowList(QMdiArea::CreationOrder);
     separatorAct->setVisible(!windows.isEmpty());
     for (qsizetype i = 0; i < windows.size(); ++i) {
         QMdiSubWindow *window = windows.at(i);
@@ -187,8 +166,8 @@ void MainWindow::updateWindowMenu()
 void MainWindow::setActiveSubWindow(QObject *window)
 {
     auto *subWindow = qobject_cast<QMdiSubWindow *>(window);
-    if (subWindow && mdiArea)
-        mdiArea->setActiveSubWindow(subWindow);
+    if (subWindow && state.documentArea)
+        state.documentArea->setActiveSubWindow(subWindow);
 }
 
 void MainWindow::doBold()

@@ -49,10 +49,10 @@ struct TickView
 
     explicit TickView(int n)
     {
-        window.caseData = bench::caseAtSize("glioblastoma", n);
+        window.session().caseData = bench::caseAtSize("glioblastoma", n);
         double **image = dmatrix(1, n, 1, n);
-        computeSignal(window.caseData, image, n, n, 40, 500, 0, 0, 0);
-        view = new MriView(&window, ViewNewRecording, image, n, n);
+        computeSignal(window.session().caseData, image, n, n, 40, 500, 0, 0, 0);
+        view = new MriView(window.session(), ViewNewRecording, image, n, n);
         view->resize(n, n);
         view->show();
         QApplication::processEvents();
@@ -60,7 +60,7 @@ struct TickView
     ~TickView()
     {
         delete view;
-        window.caseData = CaseData();
+        window.session().caseData = CaseData();
     }
     bool showsWholePicture(int n) const
     {
@@ -78,7 +78,7 @@ void animationTick(benchmark::State &state)
     double te = 0;
     for (auto _ : state) {
         te = te >= 499 ? 1 : te + 1;
-        computeSignal(tick.window.caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
+        computeSignal(tick.window.session().caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
         tick.view->repaint();
     }
     state.SetItemsProcessed(state.iterations() * n * n);
@@ -94,13 +94,13 @@ void animationTickWithNoise(benchmark::State &state)
         state.SkipWithError("the view does not show the picture at its own size");
     AcquisitionSettings acquisition;
     acquisition.noise = true;
-    const double sigma = noiseSigma(tick.window.caseData.fullScale, acquisition);
+    const double sigma = noiseSigma(tick.window.session().caseData.fullScale, acquisition);
     const NoiseField field = drawNoiseField(n, n, acquisition.seed);
 
     double te = 0;
     for (auto _ : state) {
         te = te >= 499 ? 1 : te + 1;
-        computeSignal(tick.window.caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
+        computeSignal(tick.window.session().caseData, tick.view->imageData(), n, n, te, 500, 0, 0, 0);
         addRicianNoise(tick.view->imageData(), n, n, sigma, field);
         tick.view->repaint();
     }

@@ -1,9 +1,9 @@
 #include "dialogs/levelcont.h"
 
-#include "app/mainwindow.h"
 #include "simulation/widthslider.h"
 #include "views/levwidview.h"
 #include "views/mriview.h"
+#include "views/session.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -94,8 +94,8 @@ void LevelCont::showForView(MriView *view, bool toggle)
 
 void LevelCont::placeNear(const MriView *owner)
 {
-    const MainWindow *main = owner->mainWin();
-    if (QMdiArea *area = main->documentArea()) {
+    const QWidget *main = owner->session().window();
+    if (QMdiArea *area = owner->session().documentArea) {
         const QList<QMdiSubWindow *> windows = area->subWindowList();
         int position = 0;
         for (int i = 0; i < windows.size(); ++i)

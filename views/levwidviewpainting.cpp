@@ -4,8 +4,8 @@
 
 #include "views/levwidview.h"
 
-#include "app/mainwindow.h"
 #include "views/mriview.h"
+#include "views/session.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -186,7 +186,7 @@ void LevWidView::paintLabels(QPainter &painter, int hPrime) const
               QString::number((low + high) / 2, 'f', 0));
     drawLabel(painter, plot.right(), top, Qt::AlignRight, QStringLiteral("%1").arg(high, 0, 'g', 6));
     drawLabel(painter, plot.left + (3 * plot.width) / 4, hPrime - 20, Qt::AlignHCenter,
-              view->mainWin()->unitsLabel);
+              view->session().unitsLabel);
 }
 
 void LevWidView::paintRamp(QPainter &painter) const

@@ -1,11 +1,11 @@
 #include "views/mriview.h"
 
-#include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
 #include "simulation/signalmodel.h"
 #include "views/animationcontrols.h"
 #include "views/mriviewtiming.h"
 #include "views/pixeltime.h"
+#include "views/session.h"
 
 #include <QBitmap>
 #include <QFont>
@@ -70,12 +70,12 @@ QString widthText(double width)
 
 } // namespace
 
-MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows, int cols)
-    : mainWindow(mainWindow), viewKind(kind)
+MriView::MriView(Session &session, int kind, double **givenImage, int rows, int cols)
+    : state(session), viewKind(kind)
 {
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     display.rangeHigh = 2000;
-    invertGrey = mainWindow->invertScale;
+    invertGrey = state.invertScale;
     if (kind == ViewAnimation)
         setMinimumSize(kAnimationMinimumSize, kAnimationMinimumSize);
     else
@@ -83,9 +83,9 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
     setAttribute(Qt::WA_DeleteOnClose);
     setMouseTracking(true);
 
-    statusBar = mainWindow->statusBar();
-    levelLabel = mainWindow->levelLabel;
-    widthLabel = mainWindow->widthLabel;
+    statusBar = state.statusBar;
+    levelLabel = state.levelLabel;
+    widthLabel = state.widthLabel;
 
     crossLabel = new QLabel(this);
     crossLabel->resize(kCrossSize, kCrossSize);
@@ -101,7 +101,7 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
         createOwnStatusBar();
         if (data.rows < 1 || data.cols < 1)
             return;
-        const RecordingParams &last = mainWindow->recording;
+        const RecordingParams &last = state.recording;
         recording.te = last.te;
         recording.tr = last.tr;
         recording.tp = last.tp;
@@ -112,15 +112,15 @@ MriView::MriView(MainWindow *mainWindow, int kind, double **givenImage, int rows
         }
         switch (kind) {
         case ViewNewRecording: {
-            const TimingOffer offer{mainWindow->currentFileName(), mainWindow->allowPrepulse,
-                                    mainWindow->allowDti, data.hasDti};
-            if (!askRecordingTiming(this, offer, recording, mainWindow->recording))
+            const TimingOffer offer{state.currentFile, state.allowPrepulse,
+                                    state.allowDti, data.hasDti};
+            if (!askRecordingTiming(this, offer, recording, state.recording))
                 return;
             // The image is computed without diffusion weighting then; the view must
             // not claim any.
-            if (!mainWindow->allowDti)
+            if (!state.allowDti)
                 recording.technique = TechniqueNone;
-            title = recordingTitle(recording, mainWindow->allowPrepulse);
+            title = recordingTitle(recording, state.allowPrepulse);
             break;
         }
         case ViewAnimation:
@@ -211,11 +211,11 @@ void MriView::createOwnStatusBar()
 
 void MriView::computeImage()
 {
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     if (viewKind == ViewNewRecording) {
-        const bool prepulse = recording.prepulse && mainWindow->allowPrepulse;
+        const bool prepulse = recording.prepulse && state.allowPrepulse;
         computeSignal(data, image, imageRows, imageCols, recording.te, recording.tr,
-                      prepulse ? recording.tp : 0, mainWindow->allowDti ? recording.technique : 0,
+                      prepulse ? recording.tp : 0, state.allowDti ? recording.technique : 0,
                       wholeDegrees(recording.gradientAngle));
     } else if (viewKind == ViewAnimation) {
         // Only the histogram uses this image; the animation draws its own.
@@ -261,9 +261,9 @@ void MriView::showPaintingWindow()
 
 void MriView::spreadWindowToFollowers()
 {
-    if (!mainWindow->followActive || !mainWindow->documentArea())
+    if (!state.followActive || !state.documentArea)
         return;
-    for (MriView *other : mainWindow->mdiViews()) {
+    for (MriView *other : state.documentViews()) {
         if (other == this)
             continue;
         other->showPaintingWindow();
@@ -303,7 +303,7 @@ void MriView::resizeEvent(QResizeEvent *event)
         areaH -= kStatusBarHeight;
     }
     if (timeCurveWidget)
-        timeCurveWidget->placeBeside(mainWindow, width());
+        timeCurveWidget->placeBeside(state.window(), width());
     if (controls) {
         controls->place(areaW, areaH);
         areaW -= AnimationControls::columnWidth;

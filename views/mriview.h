@@ -14,12 +14,12 @@
 #include <vector>
 
 class AnimationControls;
-class MainWindow;
 class PixelTime;
 class QLabel;
 class QPainter;
 class QStatusBar;
 class QTimer;
+class Session;
 
 // What a view shows; fixed at construction.
 enum ViewKind : int {
@@ -48,7 +48,7 @@ public:
     // cancels, ends up without an image: the creator must test hasImage() and
     // destroy it. With an image (rows x cols, 1-based) the view is a central view and
     // takes ownership of the matrix.
-    MriView(MainWindow *mainWindow, int kind, double **image = nullptr, int rows = 0, int cols = 0);
+    MriView(Session &session, int kind, double **image = nullptr, int rows = 0, int cols = 0);
     ~MriView() override;
 
     // Sets the display window; a width of exactly 0 chooses the automatic window.
@@ -123,7 +123,7 @@ public:
         currentLevel = newLevel;
         currentWidth = newWidth;
     }
-    MainWindow *mainWin() const { return mainWindow; }
+    Session &session() const { return state; }
 
     const ViewRecordingParams &recordingParams() const { return recording; }
     int technique() const { return recording.technique; }
@@ -166,7 +166,7 @@ private:
     void createFmriCompanions();
     // Status and cross markers of every view of the document area for pixel (x, y).
     void showValuesEverywhere(int x, int y);
-    // The selected pixel of the main window, when it lies on this view's image.
+    // The session's selected pixel, when it lies on this view's image.
     bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
     void setReadouts(double shownLevel, double shownWidth);
@@ -181,7 +181,7 @@ private:
     void paintGradientArrow(QPainter &painter) const;
     void paintTensorGlyphs(QPainter &painter) const;
 
-    MainWindow *mainWindow;
+    Session &state;
     int viewKind;
     int imageRows = 0;
     int imageCols = 0;

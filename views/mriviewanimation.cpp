@@ -4,11 +4,11 @@
 
 #include "views/mriview.h"
 
-#include "app/mainwindow.h"
 #include "simulation/signalmodel.h"
 #include "views/animationcontrols.h"
 #include "views/mriviewreadouts.h"
 #include "views/programclock.h"
+#include "views/session.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -39,7 +39,7 @@ void MriView::startAnimation()
 
     recording.te = 0;
     recording.tr = sweep.tr();
-    computeSignal(mainWindow->caseData, image, imageRows, imageCols, 0, recording.tr, 0, 0, 0);
+    computeSignal(state.caseData, image, imageRows, imageCols, 0, recording.tr, 0, 0, 0);
     animTimer->start(kAnimationTickMs);
 }
 
@@ -82,7 +82,7 @@ void MriView::animFrame()
     sweep.advance(nowMs());
     recording.te = sweep.te();
     recording.tr = sweep.tr();
-    computeSignal(mainWindow->caseData, image, imageRows, imageCols, recording.te, recording.tr,
+    computeSignal(state.caseData, image, imageRows, imageCols, recording.te, recording.tr,
                   0, 0, 0);
 
     if (++animationSteps >= kStatusEverySteps) {
@@ -96,7 +96,7 @@ void MriView::showAnimationReadout()
 {
     int x = 0;
     int y = 0;
-    showStatus(selectedPixelInside(x, y) ? animationValueReadout(mainWindow->unitsLabel, image[x + 1][y + 1])
+    showStatus(selectedPixelInside(x, y) ? animationValueReadout(state.unitsLabel, image[x + 1][y + 1])
                                          : QString(),
                false);
 }

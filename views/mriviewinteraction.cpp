@@ -4,10 +4,10 @@
 
 #include "views/mriview.h"
 
-#include "app/mainwindow.h"
 #include "simulation/signalmodel.h"
 #include "views/mriviewreadouts.h"
 #include "views/pixeltime.h"
+#include "views/session.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -70,20 +70,20 @@ void MriView::mouseMoveEvent(QMouseEvent *event)
     const ScreenPoint point = roundedPosition(event->position());
     if (image) {
         const ScreenPoint pixel = screenToPixel(imageRect, imageRows, imageCols, point.x, point.y);
-        mainWindow->selectedPixel = QPoint(pixel.x, pixel.y);
+        state.selectedPixel = QPoint(pixel.x, pixel.y);
         if (pixelInside(pixel, imageRows, imageCols)) {
-            const CaseData &data = mainWindow->caseData;
+            const CaseData &data = state.caseData;
             if (data.frames != 0 && timeCurveWidget) {
                 timeCurveWidget->fillFromSeries(data, pixel.x, pixel.y);
                 timeCurveWidget->update();
             }
-            if (!mainWindow->documentArea())
+            if (!state.documentArea)
                 showPixelStatus();
             else
                 showValuesEverywhere(pixel.x, pixel.y);
         } else {
             showStatus(QStringLiteral(" "), true);
-            mainWindow->selectedPixel = QPoint(-1, -1);
+            state.selectedPixel = QPoint(-1, -1);
         }
     }
     if (dragging) {
@@ -97,18 +97,18 @@ void MriView::mouseMoveEvent(QMouseEvent *event)
 void MriView::leaveEvent(QEvent *)
 {
     showStatus(QStringLiteral(" "), true);
-    mainWindow->selectedPixel = QPoint(-1, -1);
-    if (mainWindow->documentArea()) {
-        for (MriView *view : mainWindow->mdiViews())
+    state.selectedPixel = QPoint(-1, -1);
+    if (state.documentArea) {
+        for (MriView *view : state.documentViews())
             view->setCursorPixel(-1, -1);
     }
 }
 
 void MriView::showValuesEverywhere(int x, int y)
 {
-    for (MriView *view : mainWindow->mdiViews()) {
+    for (MriView *view : state.documentViews()) {
         if (view->statusBar && view->image && x < view->imageRows && y < view->imageCols) {
-            const QString name = readoutName(view->technique(), mainWindow->unitsLabel);
+            const QString name = readoutName(view->technique(), state.unitsLabel);
             view->statusBar->showMessage(pixelValueReadout(name, view->image[x + 1][y + 1]));
         }
         // No marker where the mouse itself is.
@@ -123,8 +123,8 @@ void MriView::showStatus(const QString &text, bool allViews)
 {
     if (!statusBar)
         return;
-    if (allViews && mainWindow->documentArea()) {
-        for (MriView *view : mainWindow->mdiViews()) {
+    if (allViews && state.documentArea) {
+        for (MriView *view : state.documentViews()) {
             if (view->statusBar)
                 view->statusBar->showMessage(text);
         }
@@ -135,8 +135,8 @@ void MriView::showStatus(const QString &text, bool allViews)
 
 bool MriView::selectedPixelInside(int &x, int &y) const
 {
-    x = mainWindow->selectedPixel.x();
-    y = mainWindow->selectedPixel.y();
+    x = state.selectedPixel.x();
+    y = state.selectedPixel.y();
     return image && pixelInside({x, y}, imageRows, imageCols);
 }
 
@@ -146,9 +146,9 @@ void MriView::showPixelStatus()
     int y = 0;
     if (!selectedPixelInside(x, y))
         return;
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     PixelStatus status;
-    status.unitsLabel = mainWindow->unitsLabel;
+    status.unitsLabel = state.unitsLabel;
     status.functional = data.frames != 0;
     status.fmriMode = displayMode;
     status.value = image[x + 1][y + 1];
@@ -166,7 +166,7 @@ void MriView::showPixelStatus()
 
 void MriView::stepFrame(int step)
 {
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     // fmriFrame fills one frame of the series into the image.
     if (data.frames > 0 && image && imageRows >= data.rows && imageCols >= data.cols / data.frames) {
         const long long next = (static_cast<long long>(currentFrame) + step) % data.frames;
@@ -198,7 +198,7 @@ bool MriView::moviePlaying() const
 
 void MriView::fMriFrame()
 {
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     if (data.frames > 0 && image && imageRows >= data.rows && imageCols >= data.cols / data.frames)
         currentFrame = fmriFrame(data, image, currentFrame + 1, displayMode, pThreshold);
     if (timeCurveWidget)
@@ -213,7 +213,7 @@ void MriView::createFmriCompanions()
     fmriTimer = new QTimer(this);
     connect(fmriTimer, &QTimer::timeout, this, &MriView::fMriFrame);
     if (!timeCurveWidget && viewKind != ViewAnimation) {
-        timeCurveWidget = new PixelTime(this, mainWindow->caseData.frames);
+        timeCurveWidget = new PixelTime(this, state.caseData.frames);
         timeCurveWidget->show();
     }
 }

@@ -1,8 +1,8 @@
 #include "views/mriview.h"
 
-#include "app/mainwindow.h"
 #include "simulation/greypixels.h"
 #include "views/mriviewoverlays.h"
+#include "views/session.h"
 
 #include <QMdiArea>
 #include <QPainter>
@@ -61,9 +61,9 @@ void transposeBlock(const QRgb *rows, std::size_t rowStride, QRgb *columns, qsiz
 
 MriView *MriView::followedView() const
 {
-    if (!mainWindow->documentArea() || !mainWindow->followActive || technique() >= TechniqueAdc)
+    if (!state.documentArea || !state.followActive || technique() >= TechniqueAdc)
         return nullptr;
-    MriView *active = mainWindow->activeView();
+    MriView *active = state.activeView();
     return active && active->technique() < TechniqueAdc ? active : nullptr;
 }
 
@@ -92,10 +92,10 @@ void MriView::paintEvent(QPaintEvent *)
     paintingWindow(shownLevel, shownWidth);
     paintPicture(painter, shownLevel, shownWidth);
 
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     if (data.frames != 0)
         paintFrameTime(painter);
-    if (data.hasDti && mainWindow->allowDti) {
+    if (data.hasDti && state.allowDti) {
         painter.setRenderHint(QPainter::Antialiasing);
         // A map has no diffusion weighting, whatever recording came before it.
         if (technique() == TechniqueSingleDirection && viewKind == ViewNewRecording)
@@ -113,7 +113,7 @@ void MriView::paintPicture(QPainter &painter, double shownLevel, double shownWid
 {
     if (imageRect.width <= 0 || imageRect.height <= 0)
         return;
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     const bool functional = data.frames != 0 && data.pValue;
     const int statisticsCols = data.frames != 0 ? data.cols / data.frames : 0;
 
@@ -189,7 +189,7 @@ void MriView::paintGradientArrow(QPainter &painter) const
 
 void MriView::paintTensorGlyphs(QPainter &painter) const
 {
-    const CaseData &data = mainWindow->caseData;
+    const CaseData &data = state.caseData;
     const double step = glyphStep(imageRows, imageRect.width);
     if (!data.tensor || step <= 0 || imageRows > data.rows || imageCols > data.cols)
         return;

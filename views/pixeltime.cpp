@@ -1,10 +1,10 @@
 #include "views/pixeltime.h"
 
-#include "app/mainwindow.h"
 #include "cases/casedata.h"
 #include "simulation/fmristatistics.h"
 #include "views/mriview.h"
 #include "views/pixeltimescale.h"
+#include "views/session.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -68,7 +68,7 @@ int PixelTime::shownFrame() const
 QString PixelTime::unitsText() const
 {
     const auto *view = qobject_cast<const MriView *>(parentWidget());
-    return view ? view->mainWin()->unitsLabel : QString();
+    return view ? view->session().unitsLabel : QString();
 }
 
 void PixelTime::keyPressEvent(QKeyEvent *event)

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 #include "app/resourceregistry.h"
 #include "modalcloser.h"
+#include "testrunner.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -161,5 +162,5 @@ void AboutBoxTest::aboutCommandShowsBoxWithoutHelpButton()
     QVERIFY(window.findChildren<AboutBox *>().isEmpty());
 }
 
-QTEST_MAIN(AboutBoxTest)
+RELAXON_TEST_CLASS(AboutBoxTest)
 #include "test_aboutbox.moc"

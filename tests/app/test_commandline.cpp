@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "testrunner.h"
 
 #include <QTemporaryFile>
 #include <QtTest>
@@ -225,5 +226,5 @@ void CommandLineTest::usageNamesEveryOption()
     QCOMPARE(versionText(), QStringLiteral("relaxon 2.4\n"));
 }
 
-QTEST_GUILESS_MAIN(CommandLineTest)
+RELAXON_TEST_CLASS(CommandLineTest)
 #include "test_commandline.moc"

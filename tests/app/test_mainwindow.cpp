@@ -1,10 +1,10 @@
 #include "app/mainwindow.h"
 #include "menutexts.h"
 #include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "modalcloser.h"
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QFileOpenEvent>
 #include <QLabel>
@@ -95,6 +95,9 @@ private:
 
 void MainWindowTest::initTestCase()
 {
+    // The titles show the application name, which would otherwise be that of the
+    // area's test executable.
+    QCoreApplication::setApplicationName(QStringLiteral("test_mainwindow"));
     QVERIFY(settingsDir.isValid());
     QVERIFY(dataDir.isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
@@ -197,11 +200,11 @@ void MainWindowTest::statusBarStartsReadyWithHiddenReadouts()
     MainWindow window;
     window.show();
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Ready"));
-    QVERIFY(window.levelLabel && window.widthLabel);
-    QCOMPARE(window.levelLabel->parentWidget(), window.statusBar());
-    QCOMPARE(window.widthLabel->parentWidget(), window.statusBar());
-    QVERIFY(!window.levelLabel->isVisible());
-    QVERIFY(!window.widthLabel->isVisible());
+    QVERIFY(window.session().levelLabel && window.session().widthLabel);
+    QCOMPARE(window.session().levelLabel->parentWidget(), window.statusBar());
+    QCOMPARE(window.session().widthLabel->parentWidget(), window.statusBar());
+    QVERIFY(!window.session().levelLabel->isVisible());
+    QVERIFY(!window.session().widthLabel->isVisible());
 }
 
 void MainWindowTest::titleIsApplicationNameWithoutCase()
@@ -219,15 +222,15 @@ void MainWindowTest::titleNamesLoadedFile()
     window.loadFile(path);
     QCOMPARE(window.windowTitle(), QStringLiteral("plain.mri[*] - test_mainwindow"));
     QVERIFY(!window.isWindowModified());
-    QVERIFY(window.caseLoaded);
+    QVERIFY(window.session().caseLoaded);
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File loaded"));
 }
 
 void MainWindowTest::unreadableFileIsReportedAndChangesNothing()
 {
     MainWindow window;
-    window.unitsLabel = QStringLiteral("mV");
-    window.invertScale = true;
+    window.session().unitsLabel = QStringLiteral("mV");
+    window.session().invertScale = true;
     const QString missing = dataDir.filePath(QStringLiteral("missing.mri"));
     QString title;
     QString text;
@@ -241,10 +244,10 @@ void MainWindowTest::unreadableFileIsReportedAndChangesNothing()
     QCOMPARE(title, QStringLiteral("Relaxon"));
     QCOMPARE(text, QStringLiteral("Cannot read file %1.").arg(missing));
     QCOMPARE(window.windowTitle(), QStringLiteral("test_mainwindow"));
-    QVERIFY(!window.caseLoaded);
+    QVERIFY(!window.session().caseLoaded);
     // The load resets these before it reads, even when the read fails.
-    QCOMPARE(window.unitsLabel, QStringLiteral("Signal strength"));
-    QVERIFY(!window.invertScale);
+    QCOMPARE(window.session().unitsLabel, QStringLiteral("Signal strength"));
+    QVERIFY(!window.session().invertScale);
 }
 
 void MainWindowTest::failedLoadKeepsThePreviousCase()
@@ -385,7 +388,7 @@ void MainWindowTest::fileOpenEventLoadsExistingFile()
     QVERIFY(QCoreApplication::sendEvent(app, &event));
     app->mainWindow = nullptr;
     QCOMPARE(window.windowTitle(), QStringLiteral("opened.mri[*] - test_mainwindow"));
-    QVERIFY(window.caseLoaded);
+    QVERIFY(window.session().caseLoaded);
 }
 
 void MainWindowTest::fileOpenEventForMissingFileIsDropped()
@@ -399,15 +402,9 @@ void MainWindowTest::fileOpenEventForMissingFileIsDropped()
     app->mainWindow = nullptr;
     QVERIFY2(!closer.seen, "a vanished file must not reach the loader and its warning");
     QCOMPARE(window.windowTitle(), QStringLiteral("test_mainwindow"));
-    QVERIFY(!window.caseLoaded);
+    QVERIFY(!window.session().caseLoaded);
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowTest)
 
 #include "test_mainwindow.moc"

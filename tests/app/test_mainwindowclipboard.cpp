@@ -1,6 +1,4 @@
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "app/valuetable.h"
 
 #include "../cases/casefilewriter.h"
@@ -8,6 +6,7 @@
 #include "../dialogs/timinganswer.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QClipboard>
 #include <QImage>
@@ -159,7 +158,7 @@ void MainWindowClipboardTest::threeRecordingsGiveTheSortedTable()
     views.at(0)->imageData()[3][2] = 812.4;
     views.at(1)->imageData()[3][2] = 603.5;
     views.at(2)->imageData()[3][2] = 455.49;
-    window.selectedPixel = QPoint(2, 1);
+    window.session().selectedPixel = QPoint(2, 1);
     copyValuesCommand(window)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("Te\tTr\tStrength\n20\t500\t604\n20\t2000\t455\n80\t2000\t812\n"));
@@ -168,7 +167,7 @@ void MainWindowClipboardTest::threeRecordingsGiveTheSortedTable()
 void MainWindowClipboardTest::everySubWindowCounts()
 {
     MainWindow window;
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     loadSmallCase(window, dataDir.filePath(QStringLiteral("maps.mri")), QStringLiteral("30"),
                   QStringLiteral("600"));
@@ -176,7 +175,7 @@ void MainWindowClipboardTest::everySubWindowCounts()
     commandIn(window, "&Simulation", "&Hydrogen density")->trigger();
     const QList<MriView *> views = window.mdiViews();
     QCOMPARE(views.size(), 3);
-    window.selectedPixel = QPoint(0, 0);
+    window.session().selectedPixel = QPoint(0, 0);
     copyValuesCommand(window)->trigger();
 
     // The maps report the times they hold: -1 where a time does not apply, which
@@ -196,7 +195,7 @@ void MainWindowClipboardTest::everySubWindowCounts()
 void MainWindowClipboardTest::moreThanAThousandWindowsLoseNoRow()
 {
     MainWindow window;
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     loadSmallCase(window, dataDir.filePath(QStringLiteral("many.mri")), QStringLiteral("40"),
                   QStringLiteral("500"));
@@ -205,7 +204,7 @@ void MainWindowClipboardTest::moreThanAThousandWindowsLoseNoRow()
         t2->trigger();
     QCOMPARE(window.mdiViews().size(), 1001);
 
-    window.selectedPixel = QPoint(3, 3);
+    window.session().selectedPixel = QPoint(3, 3);
     copyValuesCommand(window)->trigger();
     const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 1 + 1001);
@@ -220,7 +219,7 @@ void MainWindowClipboardTest::noPixelShowsTheHint()
     window.show();
     loadSmallCase(window, dataDir.filePath(QStringLiteral("hint.mri")), QStringLiteral("40"),
                   QStringLiteral("500"));
-    window.selectedPixel = QPoint(-1, -1);
+    window.session().selectedPixel = QPoint(-1, -1);
     ModalDriver driver;
     copyValuesCommand(window)->trigger();
     QCOMPARE(driver.messages.size(), 1);
@@ -240,7 +239,7 @@ void MainWindowClipboardTest::functionalCaseCopiesNoValues()
     window.show();
     window.loadFile(QStringLiteral(":/files/fmri.mri"));
     QVERIFY(window.singleView());
-    window.selectedPixel = QPoint(10, 10);
+    window.session().selectedPixel = QPoint(10, 10);
     ModalDriver driver;
     // Not in its menu, but the slot must still hold when reached otherwise.
     QVERIFY(QMetaObject::invokeMethod(&window, "copyValues"));
@@ -260,7 +259,7 @@ void MainWindowClipboardTest::emptyAreaLeavesTheClipboard()
     });
     window.loadFile(path);
     QVERIFY(window.mdiViews().isEmpty());
-    window.selectedPixel = QPoint(0, 0);
+    window.session().selectedPixel = QPoint(0, 0);
     copyValuesCommand(window)->trigger();
     copyImageCommand(window)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(), noteOnClipboard);
@@ -306,11 +305,5 @@ void MainWindowClipboardTest::copyImageWithoutViewDoesNothing()
     QCOMPARE(QGuiApplication::clipboard()->text(), noteOnClipboard);
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowClipboardTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowClipboardTest)
 #include "test_mainwindowclipboard.moc"

@@ -1,7 +1,5 @@
 #include "app/mainwindow.h"
 #include "menutexts.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
@@ -10,6 +8,7 @@
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
 #include "views/pixeltime.h"
+#include "testrunner.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -202,7 +201,7 @@ void MainWindowViewsTest::glioblastomaOpensTheFirstRecording()
     QCOMPARE(views.size(), 1);
     QCOMPARE(views.first()->windowTitle(), QStringLiteral(" Te=40 / Tr=500"));
     QCOMPARE(window.activeView(), views.first());
-    QCOMPARE(window.selectedPixel, QPoint(-1, -1));
+    QCOMPARE(window.session().selectedPixel, QPoint(-1, -1));
 
     QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"}));
@@ -254,7 +253,7 @@ void MainWindowViewsTest::simulationMenuFollowsTheSwitchesAndTheCase()
     QFETCH(bool, maps);
     QFETCH(QStringList, expected);
     MainWindow window;
-    window.allowMaps = maps;
+    window.session().allowMaps = maps;
     window.show();
     loadAccepting(window, file);
     QCOMPARE(visibleTexts(menuTitled(window, "&Simulation")->actions()), expected);
@@ -278,8 +277,8 @@ void MainWindowViewsTest::recordingsOpenSideBySideWithTheirTitles()
         titles.append(view->windowTitle());
     QCOMPARE(titles, (QStringList{" Te=40 / Tr=500", " Te=100 / Tr=3000", " Te=15 / Tr=500"}));
     QCOMPARE(window.activeView(), window.mdiViews().last());
-    QCOMPARE(window.recording.te, 15);
-    QCOMPARE(window.recording.tr, 500);
+    QCOMPARE(window.session().recording.te, 15);
+    QCOMPARE(window.session().recording.tr, 500);
 
     // A cancelled dialog makes no sub-window.
     ModalDriver driver(answerTiming(QStringLiteral("20"), QStringLiteral("900"), false));
@@ -311,7 +310,7 @@ void MainWindowViewsTest::subWindowIsSizedToTheImage()
 void MainWindowViewsTest::dtiRecordingOpensAtDoubleSize()
 {
     MainWindow window;
-    window.allowDti = true;
+    window.session().allowDti = true;
     window.show();
     ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), true,
                                     [](TeTr &dialog) { dialog.dtiDti->setChecked(true); }));
@@ -351,7 +350,7 @@ void MainWindowViewsTest::windowMenuNumbersTwelveSubWindows()
     const QString path = dataDir.filePath(QStringLiteral("small.mri"));
     QVERIFY(writeUniformCase(path, 8, 8));
     MainWindow window;
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     loadAccepting(window, path);
     for (int i = 0; i < 11; ++i)
@@ -381,7 +380,7 @@ void MainWindowViewsTest::windowMenuEntryActivatesItsSubWindow()
     const QString path = dataDir.filePath(QStringLiteral("small.mri"));
     QVERIFY(writeUniformCase(path, 8, 8));
     MainWindow window;
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     loadAccepting(window, path);
     simulationCommand(window, "&Hydrogen density")->trigger();
@@ -485,44 +484,44 @@ void MainWindowViewsTest::permissionTogglesFlipTheSwitches()
     QCOMPARE(pre->whatsThis(), QString::fromUtf8("Allow 180\u00ba pre-pulse for Inverse Recovery"));
 
     pre->trigger();
-    QVERIFY(window.allowPrepulse);
+    QVERIFY(window.session().allowPrepulse);
     QVERIFY(pre->isChecked());
     pre->trigger();
-    QVERIFY(!window.allowPrepulse);
+    QVERIFY(!window.session().allowPrepulse);
     QVERIFY(!pre->isChecked());
     dtiToggle->trigger();
-    QVERIFY(window.allowDti);
+    QVERIFY(window.session().allowDti);
     QVERIFY(dtiToggle->isChecked());
-    QVERIFY(!window.allowPrepulse);
+    QVERIFY(!window.session().allowPrepulse);
 }
 
 void MainWindowViewsTest::toggleMarksAndTitlesTellTheTruth()
 {
     MainWindow window;
-    window.allowDti = true; // as the command line's -g leaves it
+    window.session().allowDti = true; // as the command line's -g leaves it
     window.show();
     loadAccepting(window, dti);
     const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
     QAction *dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
     QVERIFY(dtiToggle->isChecked());
     simulationCommand(window, preText)->trigger();
-    QVERIFY(window.allowPrepulse);
+    QVERIFY(window.session().allowPrepulse);
 
     // The switches survive the load, and the new toggles show them.
     loadAccepting(window, dti);
     QAction *pre = simulationCommand(window, preText);
-    QVERIFY(window.allowPrepulse);
+    QVERIFY(window.session().allowPrepulse);
     QVERIFY(pre->isChecked());
     pre->trigger();
-    QVERIFY(!window.allowPrepulse);
+    QVERIFY(!window.session().allowPrepulse);
     QVERIFY(!pre->isChecked());
 
     // Diffusion chosen but not allowed: the image has no weighting, and neither has
     // the view.
     dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
     dtiToggle->trigger();
-    QVERIFY(!window.allowDti);
-    window.recording.technique = TechniqueDwi;
+    QVERIFY(!window.session().allowDti);
+    window.session().recording.technique = TechniqueDwi;
     newRecording(window, QStringLiteral("60"), QStringLiteral("2000"));
     QCOMPARE(window.activeView()->windowTitle(), QStringLiteral(" Te=60 / Tr=2000"));
     QCOMPARE(window.activeView()->technique(), int(TechniqueNone));
@@ -544,7 +543,7 @@ void MainWindowViewsTest::followActivePropagatesLevelAndWidth()
     QAction *followAct = viewCommand(window, "&Follow Active View");
     QVERIFY(followAct);
     followAct->setChecked(true);
-    QVERIFY(window.followActive);
+    QVERIFY(window.session().followActive);
     QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
     QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1500 "));
     // The view keeps its own window; it only paints with the active one.
@@ -563,14 +562,14 @@ void MainWindowViewsTest::followingOffRestoresOwnReadouts()
     MriView *active = window.mdiViews().at(1);
     first->setLevelWidth(300, 400);
     active->setLevelWidth(1234, 1500);
-    window.followActive = true;
+    window.session().followActive = true;
     active->setLevelWidth(1234, 1500);
     QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
 
     QAction *followAct = viewCommand(window, "&Follow Active View");
     followAct->setChecked(true);
     followAct->setChecked(false);
-    QVERIFY(!window.followActive);
+    QVERIFY(!window.session().followActive);
     QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl:  300 "));
     QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww:  400 "));
 }
@@ -578,7 +577,7 @@ void MainWindowViewsTest::followingOffRestoresOwnReadouts()
 void MainWindowViewsTest::followActiveWithAdcViewChangesNoReadout()
 {
     MainWindow window;
-    window.allowDti = true;
+    window.session().allowDti = true;
     window.show();
     loadAccepting(window, dti);
     newRecording(window, QStringLiteral("60"), QStringLiteral("2000"),
@@ -609,7 +608,7 @@ void MainWindowViewsTest::activatingAViewRefreshesItsReadouts()
     MriView *second = window.mdiViews().at(1);
     first->setLevelWidth(300, 400);
     second->setLevelWidth(1234, 1500);
-    window.followActive = true;
+    window.session().followActive = true;
 
     // Activating the first view brings its own read-outs and its followers' up to date.
     window.documentArea()->setActiveSubWindow(window.documentArea()->subWindowList().at(0));
@@ -618,7 +617,7 @@ void MainWindowViewsTest::activatingAViewRefreshesItsReadouts()
     QCOMPARE(second->levelReadout()->text(), QStringLiteral(" wl:  300 "));
     QCOMPARE(second->widthReadout()->text(), QStringLiteral(" ww:  400 "));
     QCOMPARE(second->displayLevel(), 1234.0);
-    window.followActive = false;
+    window.session().followActive = false;
 }
 
 void MainWindowViewsTest::commandsWithoutViewDoNothing()
@@ -693,7 +692,7 @@ void MainWindowViewsTest::functionalCaseHasItsCommands()
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QApplication::sendEvent(&window, &left);
     QApplication::sendEvent(&window, &left);
-    QCOMPARE(view->frame(), window.caseData.frames - 1);
+    QCOMPARE(view->frame(), window.session().caseData.frames - 1);
 }
 
 void MainWindowViewsTest::boldSignalTogglesTheTimeCurveInPlace()
@@ -833,7 +832,7 @@ void MainWindowViewsTest::closingTheMainWindowClosesItsOtherWindows()
 void MainWindowViewsTest::followingCouplesTheLevelDialogs()
 {
     MainWindow window;
-    window.allowDti = true;
+    window.session().allowDti = true;
     window.show();
     loadAccepting(window, dti);
     newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
@@ -871,11 +870,5 @@ void MainWindowViewsTest::followingCouplesTheLevelDialogs()
     QCOMPARE(second->currentView(), views.at(1));
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MainWindowViewsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MainWindowViewsTest)
 #include "test_mainwindowviews.moc"

@@ -2,6 +2,7 @@
 
 #include "cases/caseloader.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QFile>
 #include <QTest>
@@ -140,10 +141,6 @@ private slots:
     }
 };
 
-int runLoadedCaseTests(int argc, char **argv)
-{
-    TestLoadedCases builtin;
-    return QTest::qExec(&builtin, argc, argv);
-}
+RELAXON_TEST_CLASS(TestLoadedCases)
 
 #include "test_builtincases.moc"

@@ -1,4 +1,5 @@
 #include "loadedcase.h"
+#include "testrunner.h"
 
 #include "cases/caseimport.h"
 
@@ -222,10 +223,6 @@ private slots:
     }
 };
 
-int runCaseImportTests(int argc, char **argv)
-{
-    TestCaseImport import;
-    return QTest::qExec(&import, argc, argv);
-}
+RELAXON_TEST_CLASS(TestCaseImport)
 
 #include "test_caseimport.moc"

@@ -5,6 +5,7 @@
 #include "cases/caseloader.h"
 #include "cases/resourcereader.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,9 +13,6 @@
 
 #include <cmath>
 #include <limits>
-
-int runLoadedCaseTests(int argc, char **argv);
-int runCaseImportTests(int argc, char **argv);
 
 namespace {
 
@@ -484,13 +482,6 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    TestCaseLoader loader;
-    int status = QTest::qExec(&loader, argc, argv);
-    status |= runLoadedCaseTests(argc, argv);
-    status |= runCaseImportTests(argc, argv);
-    return status;
-}
+RELAXON_TEST_CLASS(TestCaseLoader)
 
 #include "test_caseloader.moc"

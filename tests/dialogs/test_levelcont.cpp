@@ -7,6 +7,7 @@
 #include "simulation/widthslider.h"
 #include "views/levwidview.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -31,7 +32,7 @@ MriView *rampView(MainWindow &main)
 {
     const int rows = 40;
     const int cols = 50;
-    return new MriView(&main, ViewNewRecording,
+    return new MriView(main.session(), ViewNewRecording,
                        makeImage(rows, cols, [](int x, int y) { return -500.0 + (x - 1) * cols + (y - 1); }),
                        rows, cols);
 }
@@ -110,7 +111,7 @@ QList<MriView *> TestLevelCont::openMapViews(MainWindow &main, const QList<int> 
         delete window;
     QList<MriView *> views;
     for (int kind : kinds) {
-        auto *view = new MriView(&main, kind);
+        auto *view = new MriView(main.session(), kind);
         area->addSubWindow(view)->show();
         views.append(view);
     }
@@ -324,7 +325,7 @@ void TestLevelCont::autoOnAUnitRangeImageShowsAtOnce()
     // Values 0..1 have an empty range: the view starts black with width 0, and Auto
     // gives the smallest width, 1, at level 1.
     MainWindow main;
-    auto *view = new MriView(&main, ViewNewRecording,
+    auto *view = new MriView(main.session(), ViewNewRecording,
                              makeImage(64, 64, [](int x, int y) { return ((x - 1) * 64 + y - 1) / 4096.0; }),
                              64, 64);
     view->show();
@@ -414,7 +415,7 @@ void TestLevelCont::followersShowTheActiveWindowAndDoNotEdit()
     follower->setLevelWidth(300, 200);
     main.show();
     main.documentArea()->setActiveSubWindow(main.documentArea()->subWindowList().first());
-    main.followActive = true;
+    main.session().followActive = true;
     active->showPaintingWindow();
     follower->showPaintingWindow();
     QCOMPARE(followerDialog->currentView(), active);
@@ -441,7 +442,7 @@ void TestLevelCont::followersShowTheActiveWindowAndDoNotEdit()
     QCOMPARE(active->displayWidth(), 333.0);
 
     // Following off: each dialog edits its own view again.
-    main.followActive = false;
+    main.session().followActive = false;
     followerDialog->setCurrentView(nullptr);
     followerDialog->levelSlider->setValue(-450);
     QCOMPARE(follower->displayLevel(), -450.0);
@@ -482,7 +483,7 @@ void TestLevelCont::degenerateImagesOpenAndPaint()
     QFETCH(double, first);
     QFETCH(double, rest);
     MainWindow main;
-    auto *view = new MriView(&main, ViewNewRecording,
+    auto *view = new MriView(main.session(), ViewNewRecording,
                              makeImage(8, 8, [=](int x, int y) { return x == 1 && y == 1 ? first : rest; }),
                              8, 8);
     view->showLevelDialog(true);
@@ -516,5 +517,5 @@ void TestLevelCont::degenerateImagesOpenAndPaint()
     delete view;
 }
 
-QTEST_MAIN(TestLevelCont)
+RELAXON_TEST_CLASS(TestLevelCont)
 #include "test_levelcont.moc"

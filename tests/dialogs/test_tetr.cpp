@@ -1,5 +1,6 @@
 #include "dialogs/tetr.h"
 #include "modaldriver.h"
+#include "testrunner.h"
 
 #include <QButtonGroup>
 #include <QSignalSpy>
@@ -400,5 +401,5 @@ void TeTrTest::cancelClosesWithoutChecks()
     QVERIFY(!dialog.isVisible());
 }
 
-QTEST_MAIN(TeTrTest)
+RELAXON_TEST_CLASS(TeTrTest)
 #include "test_tetr.moc"

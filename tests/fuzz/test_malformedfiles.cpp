@@ -3,11 +3,10 @@
 // or it opens as what it can be read as. docs/robustness.md lists the same files.
 
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "cases/caseloader.h"
 #include "numerics/matrixmemory.h"
 #include "../app/modalcloser.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -228,22 +227,16 @@ private:
         }
         QVERIFY2(!sawMessageBox, qPrintable(boxText));
         QCOMPARE(window.windowTitle(), titleFor(QFileInfo(path).fileName()));
-        QVERIFY(window.caseLoaded);
+        QVERIFY(window.session().caseLoaded);
         QVERIFY(window.centralWidget());
-        QCOMPARE(window.caseData.isMri, expected == Outcome::Mri);
-        QCOMPARE(window.caseData.frames > 0, expected == Outcome::Functional);
+        QCOMPARE(window.session().caseData.isMri, expected == Outcome::Mri);
+        QCOMPARE(window.session().caseData.frames > 0, expected == Outcome::Functional);
     }
 
     QTemporaryDir scratch;
     QString previous;
 };
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    MalformedFilesTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(MalformedFilesTest)
 
 #include "test_malformedfiles.moc"

@@ -1,4 +1,5 @@
 #include "numerics/incompletebeta.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -169,5 +170,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestIncompleteBeta)
+RELAXON_TEST_CLASS(TestIncompleteBeta)
 #include "test_incompletebeta.moc"

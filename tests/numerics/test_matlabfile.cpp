@@ -3,6 +3,7 @@
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
 #include "test_matlabfile_support.h"
+#include "testrunner.h"
 
 #include <QFile>
 #include <QList>
@@ -323,5 +324,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMatlabFile)
+RELAXON_TEST_CLASS(TestMatlabFile)
 #include "test_matlabfile.moc"

@@ -1,5 +1,6 @@
 #include "numerics/matlabfile.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QFile>
 #include <QList>
@@ -230,5 +231,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMatlabGeometry)
+RELAXON_TEST_CLASS(TestMatlabGeometry)
 #include "test_matlabfile_geometry.moc"

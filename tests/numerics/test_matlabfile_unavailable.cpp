@@ -2,6 +2,7 @@
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
 #include "test_matlabfile_support.h"
+#include "testrunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -157,5 +158,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMatlabUnavailable)
+RELAXON_TEST_CLASS_IN_OWN_PROCESS(TestMatlabUnavailable)
 #include "test_matlabfile_unavailable.moc"

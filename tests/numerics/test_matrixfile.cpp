@@ -1,4 +1,5 @@
 #include "test_matrixfile_helpers.h"
+#include "testrunner.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -300,5 +301,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMatrixFile)
+RELAXON_TEST_CLASS(TestMatrixFile)
 #include "test_matrixfile.moc"

@@ -3,6 +3,7 @@
 // decimal separator of the C runtime's conversions.
 
 #include "numerics/matrixfile.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,5 +78,5 @@ private:
     QTemporaryDir dir;
 };
 
-QTEST_GUILESS_MAIN(MatrixFileLocaleTest)
+RELAXON_TEST_CLASS(MatrixFileLocaleTest)
 #include "test_matrixfile_locale.moc"

@@ -1,4 +1,5 @@
 #include "test_matrixfile_helpers.h"
+#include "testrunner.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -286,5 +287,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMatrixFileMalformed)
+RELAXON_TEST_CLASS(TestMatrixFileMalformed)
 #include "test_matrixfile_malformed.moc"

@@ -5,6 +5,7 @@
 #include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
 #include "test_matrixfile_helpers.h"
+#include "testrunner.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -133,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMatrixFileTextNumbers)
+RELAXON_TEST_CLASS(TestMatrixFileTextNumbers)
 #include "test_matrixfile_textnumbers.moc"

@@ -1,4 +1,5 @@
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -85,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMatrixMemory)
+RELAXON_TEST_CLASS(TestMatrixMemory)
 #include "test_matrixmemory.moc"

@@ -1,4 +1,5 @@
 #include "numerics/matrixtail.h"
+#include "testrunner.h"
 
 #include <QByteArray>
 #include <QTest>
@@ -150,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMatrixTail)
+RELAXON_TEST_CLASS(TestMatrixTail)
 #include "test_matrixtail.moc"

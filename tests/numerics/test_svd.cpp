@@ -1,5 +1,6 @@
 #include "numerics/matrixmemory.h"
 #include "numerics/svd.h"
+#include "testrunner.h"
 
 #include <Eigen/Dense>
 #include <QTest>
@@ -375,5 +376,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestSvd)
+RELAXON_TEST_CLASS(TestSvd)
 #include "test_svd.moc"

@@ -1,5 +1,6 @@
 #include "numerics/matrixmemory.h"
 #include "simulation/displaywindow.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -141,6 +142,6 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestDisplayWindow)
+RELAXON_TEST_CLASS(TestDisplayWindow)
 
 #include "test_displaywindow.moc"

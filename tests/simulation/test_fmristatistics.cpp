@@ -1,6 +1,7 @@
 #include "cases/casedata.h"
 #include "numerics/matrixmemory.h"
 #include "simulation/fmristatistics.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -314,5 +315,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestFmriStatistics)
+RELAXON_TEST_CLASS(TestFmriStatistics)
 #include "test_fmristatistics.moc"

@@ -7,6 +7,7 @@
 #include "simulation/regionstatistics.h"
 #include "simulation/regionvaluestable.h"
 #include "simulation/signalmodel.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -558,16 +559,8 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    int status = 0;
-    TestSignalModel signalModel;
-    status |= QTest::qExec(&signalModel, argc, argv);
-    TestFmriFrame frames;
-    status |= QTest::qExec(&frames, argc, argv);
-    TestAcquisition acquisition;
-    status |= QTest::qExec(&acquisition, argc, argv);
-    return status;
-}
+RELAXON_TEST_CLASS(TestSignalModel)
+RELAXON_TEST_CLASS(TestFmriFrame)
+RELAXON_TEST_CLASS(TestAcquisition)
 
 #include "test_signalmodel.moc"

@@ -8,6 +8,7 @@
 #include "simulation/displaywindow.h"
 #include "simulation/recordingparams.h"
 #include "simulation/signalmodel.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -222,14 +223,7 @@ private slots:
     }
 };
 
-int main(int argc, char **argv)
-{
-    int status = 0;
-    TestSignalVectors signal;
-    status |= QTest::qExec(&signal, argc, argv);
-    TestGreyPixels grey;
-    status |= QTest::qExec(&grey, argc, argv);
-    return status;
-}
+RELAXON_TEST_CLASS(TestSignalVectors)
+RELAXON_TEST_CLASS(TestGreyPixels)
 
 #include "test_signalvectors.moc"

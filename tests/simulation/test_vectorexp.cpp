@@ -4,6 +4,7 @@
 // the lanes it hands back exactly those it cannot take.
 
 #include "simulation/vectorexp.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -71,5 +72,5 @@ private slots:
     void eightLanes() { checkWidth<vectormath::Double8>(); }
 };
 
-QTEST_APPLESS_MAIN(TestVectorExp)
+RELAXON_TEST_CLASS(TestVectorExp)
 #include "test_vectorexp.moc"

@@ -1,4 +1,5 @@
 #include "simulation/widthslider.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -124,5 +125,5 @@ void TestWidthSlider::sliderValuesRoundHalvesAwayFromZero()
     QCOMPARE(sliderValue(-std::numeric_limits<double>::infinity()), -1000000000);
 }
 
-QTEST_APPLESS_MAIN(TestWidthSlider)
+RELAXON_TEST_CLASS(TestWidthSlider)
 #include "test_widthslider.moc"

@@ -11,11 +11,10 @@
 #include "../cases/casefilewriter.h"
 #include "../dialogs/modaldriver.h"
 #include "app/mainwindow.h"
-#include "app/relaxon.h"
-#include "app/resourceregistry.h"
 #include "dialogs/levelcont.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -136,7 +135,7 @@ void SoakTest::randomUserKeepsTheProgramWhole()
     std::mt19937 random(seed);
     MainWindow window;
     // As with the command line's switch: the map views are among the commands.
-    window.allowMaps = true;
+    window.session().allowMaps = true;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     ModalAnswerer answerer(random, caseFiles, log);
@@ -204,8 +203,8 @@ void SoakTest::levelDialogsOpenedWhileFollowingDoNotFeedEachOther()
 void SoakTest::mapViewsStartWithinTheirBounds()
 {
     MainWindow window;
-    window.allowMaps = true;
-    window.allowDti = true;
+    window.session().allowMaps = true;
+    window.session().allowDti = true;
     window.show();
     ModalDriver driver([](QWidget *modal) {
         if (auto *dialog = qobject_cast<TeTr *>(modal)) {
@@ -227,11 +226,5 @@ void SoakTest::mapViewsStartWithinTheirBounds()
     }
 }
 
-int main(int argc, char **argv)
-{
-    registerCompiledResources();
-    Relaxon app(argc, argv);
-    SoakTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+RELAXON_TEST_CLASS(SoakTest)
 #include "test_soak.moc"

@@ -1,6 +1,7 @@
 #include "simulation/acquisition.h"
 #include "simulation/regionstatistics.h"
 #include "tests/numerics/test_matrixfile_helpers.h"
+#include "testrunner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -424,5 +425,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRelaxonTool)
+RELAXON_TEST_CLASS(TestRelaxonTool)
 #include "test_relaxontool.moc"

@@ -1,4 +1,5 @@
 #include "views/echotimesweep.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -130,5 +131,5 @@ void EchoTimeSweepTest::clockBeforeTheStartGivesEchoTimeZero()
     QCOMPARE(sweep.te(), 0.0);
 }
 
-QTEST_GUILESS_MAIN(EchoTimeSweepTest)
+RELAXON_TEST_CLASS(EchoTimeSweepTest)
 #include "test_echotimesweep.moc"

@@ -4,6 +4,7 @@
 #include "dialogs/levelcont.h"
 #include "simulation/widthslider.h"
 #include "views/mriview.h"
+#include "testrunner.h"
 
 #include <QImage>
 #include <QMouseEvent>
@@ -57,7 +58,7 @@ struct Fixture
         for (int x = 1; x <= 40; ++x)
             for (int y = 1; y <= 50; ++y)
                 image[x][y] = -500.0 + (x - 1) * 50 + (y - 1);
-        view = new MriView(&main, ViewNewRecording, image, 40, 50);
+        view = new MriView(main.session(), ViewNewRecording, image, 40, 50);
         dialog = new LevelCont(view);
         dialog->levelEdit->setText(QStringLiteral("500"));
         dialog->widthEdit->setText(QStringLiteral("1000"));
@@ -250,5 +251,5 @@ void TestLevWidView::tooSmallWidgetPaintsNothing()
     }
 }
 
-QTEST_MAIN(TestLevWidView)
+RELAXON_TEST_CLASS(TestLevWidView)
 #include "test_levwidview.moc"

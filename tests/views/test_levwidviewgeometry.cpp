@@ -1,4 +1,5 @@
 #include "views/levwidviewgeometry.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -268,5 +269,5 @@ void TestLevWidViewGeometry::draggingArithmetic()
     QCOMPARE(roundPixel(10.49), 10);
 }
 
-QTEST_APPLESS_MAIN(TestLevWidViewGeometry)
+RELAXON_TEST_CLASS(TestLevWidViewGeometry)
 #include "test_levwidviewgeometry.moc"

@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "dialogs/tetr.h"
 #include "numerics/matrixmemory.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -25,7 +26,7 @@ constexpr int kStatusBarHeight = 20;
 // A PD/T1/T2 case of rows x cols pixels, every pixel the same tissue.
 void makeMriCase(MainWindow &main, int rows, int cols, double pd, double t1, double t2)
 {
-    CaseData &data = main.caseData;
+    CaseData &data = main.session().caseData;
     data.rows = rows;
     data.cols = cols;
     data.isMri = true;
@@ -44,7 +45,7 @@ void makeMriCase(MainWindow &main, int rows, int cols, double pd, double t1, dou
 // Adds a tensor of diffusion along the horizontal axis with normalised norm n.
 void addHorizontalTensors(MainWindow &main, double n)
 {
-    CaseData &data = main.caseData;
+    CaseData &data = main.session().caseData;
     data.hasDti = true;
     data.tensor = d3tensor(1, data.rows, 1, data.cols, 1, 16);
     for (int x = 1; x <= data.rows; ++x)
@@ -110,7 +111,7 @@ void MriViewTest::newRecordingComputesTheAcceptedTiming()
     MainWindow main;
     makeMriCase(main, 8, 6, 1000, 500, 100);
     ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500")));
-    std::unique_ptr<MriView> view(new MriView(&main, ViewNewRecording));
+    std::unique_ptr<MriView> view(new MriView(main.session(), ViewNewRecording));
     QCOMPARE(driver.answered, 1);
     QVERIFY(view->hasImage());
     QCOMPARE(view->rows(), 8);
@@ -118,8 +119,8 @@ void MriViewTest::newRecordingComputesTheAcceptedTiming()
     QCOMPARE(view->windowTitle(), QStringLiteral(" Te=40 / Tr=500"));
     const double expected = 1000 * std::exp(-0.4) * (1 - std::exp(-1.0));
     QVERIFY(std::abs(view->imageData()[8][6] - expected) < kSignalTolerance * expected);
-    QCOMPARE(main.recording.te, 40);
-    QCOMPARE(main.recording.tr, 500);
+    QCOMPARE(main.session().recording.te, 40);
+    QCOMPARE(main.session().recording.tr, 500);
     QVERIFY(view->testAttribute(Qt::WA_DeleteOnClose));
     QVERIFY(view->hasMouseTracking());
     QCOMPARE(view->minimumSize(), QSize(200, 200));
@@ -129,18 +130,18 @@ void MriViewTest::prepulseRecordingIsTitledAndWeighted()
 {
     MainWindow main;
     makeMriCase(main, 4, 4, 1000, 500, 100);
-    main.allowPrepulse = true;
+    main.session().allowPrepulse = true;
     ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), true, [](TeTr &dialog) {
         QTest::mouseClick(dialog.tpCheck, Qt::LeftButton, {}, QPoint(6, dialog.tpCheck->height() / 2));
         dialog.tpEdit->setText(QStringLiteral("500"));
         dialog.trEdit->setText(QStringLiteral("800"));
     }));
-    std::unique_ptr<MriView> view(new MriView(&main, ViewNewRecording));
+    std::unique_ptr<MriView> view(new MriView(main.session(), ViewNewRecording));
     QCOMPARE(view->windowTitle(), QStringLiteral(" Te=40 / Tr=800 / Tp=500"));
     const double expected = 1000 * std::exp(-0.4) * (1 - std::exp(-1.6)) * std::abs(2 * std::exp(-1.0) - 1);
     QVERIFY(std::abs(view->imageData()[1][1] - expected) < kSignalTolerance * expected);
-    QVERIFY(main.recording.prepulse);
-    QCOMPARE(main.recording.tp, 500);
+    QVERIFY(main.session().recording.prepulse);
+    QCOMPARE(main.session().recording.tp, 500);
 }
 
 void MriViewTest::cancelledTimingLeavesNoImage()
@@ -148,9 +149,9 @@ void MriViewTest::cancelledTimingLeavesNoImage()
     MainWindow main;
     makeMriCase(main, 4, 4, 1000, 500, 100);
     ModalDriver driver(answerTiming(QStringLiteral("90"), QStringLiteral("900"), false));
-    std::unique_ptr<MriView> view(new MriView(&main, ViewNewRecording));
+    std::unique_ptr<MriView> view(new MriView(main.session(), ViewNewRecording));
     QVERIFY(!view->hasImage());
-    QCOMPARE(main.recording.te, 40);
+    QCOMPARE(main.session().recording.te, 40);
     place(*view, 200, 220);
     QCOMPARE(pixelAt(*view, 100, 100), grey(0));
 }
@@ -171,7 +172,7 @@ void MriViewTest::mapViewsShowTheirMapWithoutAsking()
     MainWindow main;
     makeMriCase(main, 5, 3, 900, 600, 80);
     ModalDriver driver;
-    MriView view(&main, kind);
+    MriView view(main.session(), kind);
     QCOMPARE(driver.answered, 0);
     QTEST(view.windowTitle(), "title");
     QTEST(view.imageData()[5][3], "value");
@@ -182,9 +183,9 @@ void MriViewTest::animationViewStartsFromStandardTiming()
 {
     MainWindow main;
     makeMriCase(main, 4, 4, 1000, 500, 100);
-    main.recording.te = 90;
-    main.recording.tr = 2000;
-    MriView view(&main, ViewAnimation);
+    main.session().recording.te = 90;
+    main.session().recording.tr = 2000;
+    MriView view(main.session(), ViewAnimation);
     QCOMPARE(view.windowTitle(), QStringLiteral(" animation"));
     QCOMPARE(view.minimumSize(), QSize(290, 290));
     // The value range comes from the Te 40 / Tr 500 signal, 1000 e^-0.4 (1 - e^-1) =
@@ -201,19 +202,19 @@ void MriViewTest::mapViewsAreBoundedByTheirOwnRange()
     // stays reachable.
     MainWindow main;
     makeMriCase(main, 4, 4, 100, 4500, 100);
-    main.caseData.t1[1][1] = 0;
-    MriView t1(&main, ViewT1);
+    main.session().caseData.t1[1][1] = 0;
+    MriView t1(main.session(), ViewT1);
     QCOMPARE(t1.levelMin(), -5000.0);
     QCOMPARE(t1.levelMax(), 10000.0);
     QCOMPARE(t1.widthMin(), 1.0);
     QCOMPARE(t1.widthMax(), 50000.0);
     QCOMPARE(t1.displayLevel(), (t1.autoLow() + t1.autoHigh()) / 2);
     QVERIFY(t1.crossMarker()->isVisibleTo(&t1));
-    MriView pd(&main, ViewHydrogenDensity);
+    MriView pd(main.session(), ViewHydrogenDensity);
     QCOMPARE(pd.levelMax(), 200.0);
     // A recording keeps the case's full scale.
     ModalDriver driver(answerTiming(QStringLiteral("10"), QStringLiteral("5000")));
-    MriView recording(&main, ViewNewRecording);
+    MriView recording(main.session(), ViewNewRecording);
     QCOMPARE(recording.levelMax(), 4000.0);
 }
 
@@ -221,11 +222,11 @@ void MriViewTest::centralViewTakesGivenImage()
 {
     MainWindow main;
     double **image = makeImage(3, 2, [](int x, int y) { return 100.0 * x + y; });
-    MriView view(&main, ViewNewRecording, image, 3, 2);
+    MriView view(main.session(), ViewNewRecording, image, 3, 2);
     QCOMPARE(view.imageData(), image);
     QVERIFY(view.windowTitle().isEmpty());
     QCOMPARE(view.viewStatusBar(), main.statusBar());
-    QCOMPARE(view.levelReadout(), main.levelLabel);
+    QCOMPARE(view.levelReadout(), main.session().levelLabel);
     QVERIFY(!view.crossMarker()->isVisibleTo(&view));
     QCOMPARE(view.rangeLow(), 1.0);    // the smallest value counted is 0
     QCOMPARE(view.rangeHigh(), 500.0); // 302 rounded up on the 1, 1.5, 2, 3, 5, 8 series
@@ -247,7 +248,7 @@ void MriViewTest::automaticWindowComesFromTwoAndNinetyEightPercent()
             return 100.0;
         return i < 52 ? 20.0 : 40.0;
     });
-    MriView view(&main, ViewNewRecording, image, 10, 10);
+    MriView view(main.session(), ViewNewRecording, image, 10, 10);
     QCOMPARE(view.rangeLow(), -100.0);
     QCOMPARE(view.rangeHigh(), 100.0);
     QCOMPARE(view.histogram()[60].count, 50.0);
@@ -278,7 +279,7 @@ void MriViewTest::equalBinsFallBackToWholeRange()
         const int i = n++;
         return i == 0 ? -100.0 : i == 1 ? 100.0 : 0.0;
     });
-    MriView view(&main, ViewNewRecording, image, 10, 10);
+    MriView view(main.session(), ViewNewRecording, image, 10, 10);
     QCOMPARE(view.autoLow(), -100.0);
     QCOMPARE(view.autoHigh(), 98.0);
 }
@@ -287,7 +288,7 @@ void MriViewTest::valuesBetweenZeroAndOnePaintBlackUntilWindowIsSet()
 {
     MainWindow main;
     double **image = makeImage(4, 4, [](int x, int y) { return (x + y) / 10.0; });
-    MriView view(&main, ViewNewRecording, image, 4, 4);
+    MriView view(main.session(), ViewNewRecording, image, 4, 4);
     QCOMPARE(view.rangeLow(), 1.0);
     QCOMPARE(view.rangeHigh(), 1.0);
     QCOMPARE(view.histogram()[0].count, 16.0);
@@ -307,7 +308,7 @@ void MriViewTest::setLevelWidthClampsAndRestoresAutomaticWindow()
 {
     MainWindow main;
     makeMriCase(main, 4, 4, 1000, 500, 100);
-    MriView view(&main, ViewHydrogenDensity);
+    MriView view(main.session(), ViewHydrogenDensity);
     const double autoLevel = view.displayLevel();
     const double autoWidth = view.displayWidth();
     view.setLevelWidth(-5000, 30000);
@@ -342,7 +343,7 @@ void MriViewTest::levelToGreyRoundsAwayFromZeroAndInverts()
     double **image = makeImage(2, 2, [](int x, int y) {
         return y == 1 ? (x == 1 ? 0.0 : 500.0) : 1000.0;
     });
-    MriView view(&main, ViewNewRecording, image, 2, 2);
+    MriView view(main.session(), ViewNewRecording, image, 2, 2);
     view.setInvert(invert);
     view.setLevelWidth(500, 1000);
     place(view, 200, 200);
@@ -358,7 +359,7 @@ void MriViewTest::brokenValuesPaintSafely()
     const double values[] = {nan, inf, -inf, 1e308, -1e308, 0, 5, 7};
     MainWindow main;
     double **image = makeImage(2, 4, [&](int x, int y) { return values[(x - 1) * 4 + (y - 1)]; });
-    MriView view(&main, ViewNewRecording, image, 2, 4);
+    MriView view(main.session(), ViewNewRecording, image, 2, 4);
     double counted = 0;
     for (const HistogramBin &bin : view.histogram())
         counted += bin.count;
@@ -378,7 +379,7 @@ void MriViewTest::pictureHasSquarePixelsInAWideWindow()
 {
     MainWindow main;
     double **image = makeImage(128, 128, [](int, int) { return 1000.0; });
-    MriView view(&main, ViewNewRecording, image, 128, 128);
+    MriView view(main.session(), ViewNewRecording, image, 128, 128);
     view.setLevelWidth(500, 100);
     place(view, 400, 300);
     const ImageRect rect = view.pictureRect();
@@ -400,7 +401,7 @@ void MriViewTest::everyPixelLandsInItsPlace()
     const int rows = 37;
     const int cols = 29;
     const auto value = [](int x, int y) { return double((x * 7 + y * 3) % 256); };
-    MriView view(&main, ViewNewRecording, makeImage(rows, cols, value), rows, cols);
+    MriView view(main.session(), ViewNewRecording, makeImage(rows, cols, value), rows, cols);
     view.setLevelWidth(128, 255); // grey = value
     place(view, 6 * rows, 6 * cols);
     const ImageRect rect = view.pictureRect();
@@ -416,7 +417,7 @@ void MriViewTest::ownStatusBarSitsBelowThePicture()
 {
     MainWindow main;
     makeMriCase(main, 64, 64, 1000, 500, 100);
-    MriView view(&main, ViewHydrogenDensity);
+    MriView view(main.session(), ViewHydrogenDensity);
     place(view, 400, 300 + kStatusBarHeight);
     QCOMPARE(view.viewStatusBar()->geometry(), QRect(0, 300, 400, kStatusBarHeight));
     QCOMPARE(view.areaWidth(), 400);
@@ -429,8 +430,8 @@ void MriViewTest::crossMarkerContrastsWithPixel()
 {
     MainWindow main;
     makeMriCase(main, 64, 64, 1000, 500, 100);
-    main.caseData.pd[11][21] = 0;
-    MriView view(&main, ViewHydrogenDensity);
+    main.session().caseData.pd[11][21] = 0;
+    MriView view(main.session(), ViewHydrogenDensity);
     place(view, 256, 256 + kStatusBarHeight);
     view.setLevelWidth(500, 1000);
 
@@ -449,7 +450,7 @@ void MriViewTest::crossMarkerLeavesOnPixelsOutside()
 {
     MainWindow main;
     makeMriCase(main, 8, 8, 1000, 500, 100);
-    MriView view(&main, ViewHydrogenDensity);
+    MriView view(main.session(), ViewHydrogenDensity);
     place(view, 256, 256);
     for (const QPoint &outside : {QPoint(-1, 0), QPoint(8, 0), QPoint(0, 8), QPoint(0, -1)}) {
         view.setCursorPixel(2, 2);
@@ -461,14 +462,14 @@ void MriViewTest::crossMarkerLeavesOnPixelsOutside()
 void MriViewTest::significantPixelsAreColoured()
 {
     MainWindow main;
-    CaseData &data = main.caseData;
+    CaseData &data = main.session().caseData;
     data.rows = 2;
     data.cols = 2;
     data.frames = 1;
     data.isMri = false;
     data.pValue = makeImage(2, 2, [](int x, int y) { return x == 1 ? (y == 1 ? 0.02 : 0.05) : 0.08; });
     double **image = makeImage(2, 2, [](int x, int y) { return x == 2 && y == 2 ? 300.0 : -300.0; });
-    MriView view(&main, ViewNewRecording, image, 2, 2);
+    MriView view(main.session(), ViewNewRecording, image, 2, 2);
     view.setLevelWidth(300, 2);
     place(view, 200, 200);
     const QImage shot = view.grab().toImage();
@@ -489,14 +490,14 @@ void MriViewTest::gradientArrowPointsRightAtNinetyDegrees()
     MainWindow main;
     makeMriCase(main, 64, 64, 0, 0, 0); // black picture
     addHorizontalTensors(main, 0);
-    main.allowDti = true;
-    main.recording.technique = TechniqueSingleDirection;
-    main.recording.gradientAngle = 90;
+    main.session().allowDti = true;
+    main.session().recording.technique = TechniqueSingleDirection;
+    main.session().recording.gradientAngle = 90;
     bool dialShown = false;
     ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), true, [&](TeTr &dialog) {
         dialShown = dialog.dtiDial->isVisible();
     }));
-    std::unique_ptr<MriView> view(new MriView(&main, ViewNewRecording));
+    std::unique_ptr<MriView> view(new MriView(main.session(), ViewNewRecording));
     QVERIFY(dialShown);
     QCOMPARE(view->technique(), int(TechniqueSingleDirection));
     QCOMPARE(view->recordingParams().gradientAngle, 90.0);
@@ -506,7 +507,7 @@ void MriViewTest::gradientArrowPointsRightAtNinetyDegrees()
     QCOMPARE(shot.pixel(25, 12), grey(0));           // nothing above the centre
 
     // A map made after it carries no diffusion weighting, and no arrow.
-    std::unique_ptr<MriView> map(new MriView(&main, ViewHydrogenDensity));
+    std::unique_ptr<MriView> map(new MriView(main.session(), ViewHydrogenDensity));
     place(*map, 256, 256 + kStatusBarHeight);
     QCOMPARE(map->grab().toImage().pixel(35, 25), grey(0));
 }
@@ -516,10 +517,10 @@ void MriViewTest::tensorGlyphsAreDrawnOverBrightTissue()
     MainWindow main;
     makeMriCase(main, 32, 32, 1000, 500, 100);
     addHorizontalTensors(main, 1); // technique 4 shows 100 n = 100 everywhere
-    main.allowDti = true;
-    main.recording.technique = TechniqueDti;
+    main.session().allowDti = true;
+    main.session().recording.technique = TechniqueDti;
     ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500")));
-    std::unique_ptr<MriView> view(new MriView(&main, ViewNewRecording));
+    std::unique_ptr<MriView> view(new MriView(main.session(), ViewNewRecording));
     QCOMPARE(view->technique(), int(TechniqueDti));
     QCOMPARE(view->imageData()[1][1], 100.0);
     place(*view, 256, 256 + kStatusBarHeight);
@@ -531,5 +532,5 @@ void MriViewTest::tensorGlyphsAreDrawnOverBrightTissue()
     QCOMPARE(shot.pixel(8, 12), grey(255));
 }
 
-QTEST_MAIN(MriViewTest)
+RELAXON_TEST_CLASS(MriViewTest)
 #include "test_mriview.moc"

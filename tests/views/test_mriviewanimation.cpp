@@ -4,6 +4,7 @@
 #include "numerics/matrixmemory.h"
 #include "views/animationcontrols.h"
 #include "views/programclock.h"
+#include "testrunner.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -25,7 +26,7 @@ constexpr double kT2 = 100;
 // A uniform PD/T1/T2 case of 8 x 8 pixels.
 void makeMriCase(MainWindow &main)
 {
-    CaseData &data = main.caseData;
+    CaseData &data = main.session().caseData;
     data.rows = 8;
     data.cols = 8;
     data.isMri = true;
@@ -91,8 +92,8 @@ void MriViewAnimationTest::cleanup()
 std::unique_ptr<MriView> MriViewAnimationTest::makeAnimation(MainWindow &main, int tr)
 {
     makeMriCase(main);
-    main.recording.tr = tr;
-    auto view = std::make_unique<MriView>(&main, ViewAnimation);
+    main.session().recording.tr = tr;
+    auto view = std::make_unique<MriView>(main.session(), ViewAnimation);
     view->resize(330, 350);
     view->show();
     return view;
@@ -246,7 +247,7 @@ void MriViewAnimationTest::statusShowsValueUnderTheMouse()
     MainWindow main;
     std::unique_ptr<MriView> view = makeAnimation(main);
     now += 100;
-    main.selectedPixel = QPoint(2, 3);
+    main.session().selectedPixel = QPoint(2, 3);
     // The status is renewed every fifth step of all animations together.
     for (int i = 0; i < 5; ++i)
         view->animFrame();
@@ -262,11 +263,11 @@ void MriViewAnimationTest::statusShowsValueUnderTheMouse()
              QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(130, 500)), 3, 'f', 0));
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
 
-    main.selectedPixel = QPoint(-1, -1);
+    main.session().selectedPixel = QPoint(-1, -1);
     for (int i = 0; i < 5; ++i)
         view->animFrame();
     QCOMPARE(view->viewStatusBar()->currentMessage(), QString());
 }
 
-QTEST_MAIN(MriViewAnimationTest)
+RELAXON_TEST_CLASS(MriViewAnimationTest)
 #include "test_mriviewanimation.moc"

@@ -1,5 +1,6 @@
 #include "views/mriviewgeometry.h"
 #include "views/mriviewoverlays.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -266,7 +267,7 @@ void MriViewGeometryTest::glyphsAreSixteenScreenPixelsApart()
     QCOMPARE(glyphStep(256, 0), 0.0);
 }
 
-QTEST_MAIN(MriViewGeometryTest)
+RELAXON_TEST_CLASS(MriViewGeometryTest)
 #include "test_mriviewgeometry.moc"
 
 void MriViewGeometryTest::draggingUpRaisesLevelOverWholeRangePerExtent()

@@ -9,6 +9,7 @@
 #include "numerics/matrixmemory.h"
 #include "simulation/fmridisplaymode.h"
 #include "views/pixeltime.h"
+#include "testrunner.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -79,7 +80,7 @@ public:
 
     MriView *addView(int kind)
     {
-        auto *view = new MriView(&main, kind);
+        auto *view = new MriView(main.session(), kind);
         QMdiSubWindow *window = main.documentArea()->addSubWindow(view);
         window->resize(260, 280);
         window->show();
@@ -117,7 +118,7 @@ QString message(const MriView *view)
 // p = 0.05 x (significant below 0.1: x = 1 only).
 void makeFunctionalCase(MainWindow &main)
 {
-    CaseData &data = main.caseData;
+    CaseData &data = main.session().caseData;
     data.rows = kFrameRows;
     data.cols = kFrameCols * kFrames;
     data.frames = kFrames;
@@ -136,7 +137,7 @@ std::unique_ptr<MriView> functionalView(MainWindow &main)
 {
     double **image = makeImage(kFrameRows, kFrameCols,
                                [](int x, int y) { return 1000.0 + 100 * x + 10 * y; });
-    auto view = std::make_unique<MriView>(&main, ViewNewRecording, image, kFrameRows, kFrameCols);
+    auto view = std::make_unique<MriView>(main.session(), ViewNewRecording, image, kFrameRows, kFrameCols);
     view->resize(400, 300);
     view->show();
     return view;
@@ -146,11 +147,11 @@ std::unique_ptr<MriView> functionalView(MainWindow &main)
 std::unique_ptr<MriView> centralMriView(MainWindow &main, int size,
                                         const std::function<double(int, int)> &value)
 {
-    main.caseData.rows = size;
-    main.caseData.cols = size;
-    main.caseData.isMri = true;
-    main.caseData.fullScale = 2000;
-    auto view = std::make_unique<MriView>(&main, ViewNewRecording, makeImage(size, size, value), size, size);
+    main.session().caseData.rows = size;
+    main.session().caseData.cols = size;
+    main.session().caseData.isMri = true;
+    main.session().caseData.fullScale = 2000;
+    auto view = std::make_unique<MriView>(main.session(), ViewNewRecording, makeImage(size, size, value), size, size);
     view->resize(400, 300);
     view->show();
     return view;
@@ -204,13 +205,13 @@ void MriViewInteractionTest::readoutsAndMarkersFollowTheMouseAcrossViews()
     MriView *t1 = window.addView(ViewT1);
     MriView *t2 = window.addView(ViewT2);
     // An ADC view names its values differently.
-    window.main.caseData.hasDti = true;
-    window.main.recording.technique = TechniqueAdc;
+    window.main.session().caseData.hasDti = true;
+    window.main.session().recording.technique = TechniqueAdc;
     MriView *adc = window.addView(ViewHydrogenDensity);
     QCOMPARE(adc->technique(), int(TechniqueAdc));
 
     hover(t1, centreOf(*t1, 10, 5));
-    QCOMPARE(window.main.selectedPixel, QPoint(10, 5));
+    QCOMPARE(window.main.session().selectedPixel, QPoint(10, 5));
     // Image pixel (10, 5) is map entry [11][6].
     QCOMPARE(pdAt(11, 6), 216.0);
     QCOMPARE(message(pd), QStringLiteral("Signal strength: 216 "));
@@ -224,7 +225,7 @@ void MriViewInteractionTest::readoutsAndMarkersFollowTheMouseAcrossViews()
 
     // The mouse moves on to the PD view: the marker leaves it and appears in T1.
     hover(pd, centreOf(*pd, 0, 11));
-    QCOMPARE(window.main.selectedPixel, QPoint(0, 11));
+    QCOMPARE(window.main.session().selectedPixel, QPoint(0, 11));
     QCOMPARE(message(t2), QStringLiteral("Signal strength:  62 "));
     QCOMPARE(pd->crossMarker()->pos(), kHidden);
     QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 0, 11));
@@ -240,7 +241,7 @@ void MriViewInteractionTest::leavingAViewClearsReadoutsAndMarkers()
 
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(pd, &leave);
-    QCOMPARE(window.main.selectedPixel, QPoint(-1, -1));
+    QCOMPARE(window.main.session().selectedPixel, QPoint(-1, -1));
     for (MriView *view : {pd, t1}) {
         QCOMPARE(message(view), QStringLiteral(" "));
         QCOMPARE(view->crossMarker()->pos(), kHidden);
@@ -257,7 +258,7 @@ void MriViewInteractionTest::movingOffThePictureClearsReadoutsButKeepsMarkers()
     QVERIFY(pd->pictureRect().x0 > 10);
     hover(pd, centreOf(*pd, 3, 4));
     hover(pd, QPoint(5, 100));
-    QCOMPARE(window.main.selectedPixel, QPoint(-1, -1));
+    QCOMPARE(window.main.session().selectedPixel, QPoint(-1, -1));
     QCOMPARE(message(pd), QStringLiteral(" "));
     QCOMPARE(message(t1), QStringLiteral(" "));
     QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 3, 4));
@@ -274,7 +275,7 @@ void MriViewInteractionTest::leftDragMovesLevelOverWholeRange()
     drag(*view, QPoint(100, 200), QPoint(100, 100));
     QCOMPARE(view->displayLevel(), 3000.0);
     QCOMPARE(view->displayWidth(), 1801.0);
-    QCOMPARE(main.levelLabel->text(), QStringLiteral(" wl: 3000 "));
+    QCOMPARE(main.session().levelLabel->text(), QStringLiteral(" wl: 3000 "));
 
     // Once more: 5000 is asked for, the level bound holds it at 4000.
     drag(*view, QPoint(100, 200), QPoint(100, 100));
@@ -295,7 +296,7 @@ void MriViewInteractionTest::leftDragRightWidensOnLogarithmicScale()
     drag(*view, QPoint(100, 100), QPoint(130, 100));
     QVERIFY(std::abs(view->displayWidth() - 2970.786384922227) < 1e-6);
     QCOMPARE(view->displayLevel(), 1000.0);
-    QCOMPARE(main.widthLabel->text(), QStringLiteral(" ww: 2971 "));
+    QCOMPARE(main.session().widthLabel->text(), QStringLiteral(" ww: 2971 "));
 
     // The drag follows the mouse from the press, not from the last move.
     QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
@@ -360,10 +361,10 @@ void MriViewInteractionTest::brokenValuesNeverUpsetReadoutsOrDrags()
     constexpr double largest = std::numeric_limits<double>::max();
     const double values[4] = {nan, inf, -inf, largest};
     MainWindow main;
-    main.caseData.rows = 4;
-    main.caseData.cols = 4;
+    main.session().caseData.rows = 4;
+    main.session().caseData.cols = 4;
     auto view = std::make_unique<MriView>(
-        &main, ViewNewRecording, makeImage(4, 4, [&](int x, int) { return values[x - 1]; }), 4, 4);
+        main.session(), ViewNewRecording, makeImage(4, 4, [&](int x, int) { return values[x - 1]; }), 4, 4);
     view->resize(400, 300);
     view->show();
 
@@ -393,7 +394,7 @@ void MriViewInteractionTest::stepFrameWrapsAndReportsTheTrueSignal()
     makeFunctionalCase(main);
     std::unique_ptr<MriView> view = functionalView(main);
     QCOMPARE(view->frame(), 0);
-    main.selectedPixel = QPoint(1, 2); // pixel [2][3]
+    main.session().selectedPixel = QPoint(1, 2); // pixel [2][3]
 
     view->stepFrame(-1);
     QCOMPARE(view->frame(), 98);
@@ -408,7 +409,7 @@ void MriViewInteractionTest::stepFrameWrapsAndReportsTheTrueSignal()
     // Both: pixels with p below 0.1 (x = 1) are stored negated; the read-out is the
     // one the mouse gives, the true signal with t and p.
     view->setFmriMode(FmriShowBoth);
-    main.selectedPixel = QPoint(0, 0);
+    main.session().selectedPixel = QPoint(0, 0);
     view->stepFrame(0);
     QCOMPARE(view->frame(), 5);
     QCOMPARE(view->imageData()[1][1], -1115.0);
@@ -416,7 +417,7 @@ void MriViewInteractionTest::stepFrameWrapsAndReportsTheTrueSignal()
     QCOMPARE(main.statusBar()->currentMessage(), both);
 
     // Outside the image the message stays.
-    main.selectedPixel = QPoint(7, 0);
+    main.session().selectedPixel = QPoint(7, 0);
     view->stepFrame(1);
     QCOMPARE(view->frame(), 6);
     QCOMPARE(main.statusBar()->currentMessage(), both);
@@ -471,7 +472,7 @@ void MriViewInteractionTest::movieTickAdvancesFrameAndLoops()
     view->playMovie(false);
     QVERIFY(!view->moviePlaying());
 
-    main.selectedPixel = QPoint(2, 0); // [3][1]
+    main.session().selectedPixel = QPoint(2, 0); // [3][1]
     view->fMriFrame();
     QCOMPARE(view->frame(), 1);
     QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1311"));
@@ -498,5 +499,5 @@ void MriViewInteractionTest::mouseMoveFillsTimeCurve()
     QCOMPARE(curve->value(98), 1208.0);
 }
 
-QTEST_MAIN(MriViewInteractionTest)
+RELAXON_TEST_CLASS(MriViewInteractionTest)
 #include "test_mriviewinteraction.moc"

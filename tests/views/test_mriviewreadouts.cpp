@@ -1,4 +1,5 @@
 #include "views/mriviewreadouts.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -128,5 +129,5 @@ void MriViewReadoutsTest::animationLabelsAreWholeMilliseconds()
     QCOMPARE(trValueText(8000), QStringLiteral("8000"));
 }
 
-QTEST_GUILESS_MAIN(MriViewReadoutsTest)
+RELAXON_TEST_CLASS(MriViewReadoutsTest)
 #include "test_mriviewreadouts.moc"

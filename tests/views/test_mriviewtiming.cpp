@@ -2,6 +2,7 @@
 
 #include "../dialogs/modaldriver.h"
 #include "dialogs/tetr.h"
+#include "testrunner.h"
 
 #include <QTest>
 
@@ -317,5 +318,5 @@ void MriViewTimingTest::titlesNameTheRecording()
     QTEST(recordingTitle(view, allowPrepulse), "title");
 }
 
-QTEST_MAIN(MriViewTimingTest)
+RELAXON_TEST_CLASS(MriViewTimingTest)
 #include "test_mriviewtiming.moc"

@@ -3,6 +3,7 @@
 #include "cases/casedata.h"
 #include "numerics/matrixmemory.h"
 #include "views/pixeltimescale.h"
+#include "testrunner.h"
 
 #include <QImage>
 #include <QKeyEvent>
@@ -239,5 +240,5 @@ void TestPixelTime::sitsBesideTheView()
     QCOMPARE(curve.pos(), QPoint(mainWindow.x() + 500 - curve.width(), mainWindow.geometry().top()));
 }
 
-QTEST_MAIN(TestPixelTime)
+RELAXON_TEST_CLASS(TestPixelTime)
 #include "test_pixeltime.moc"
