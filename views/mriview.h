@@ -1,7 +1,9 @@
 #ifndef RELAXON_VIEWS_MRIVIEW_H
 #define RELAXON_VIEWS_MRIVIEW_H
 
+#include "simulation/acquisition.h"
 #include "simulation/displaywindow.h"
+#include "simulation/noise.h"
 #include "simulation/recordingparams.h"
 #include "views/echotimesweep.h"
 #include "views/mriviewgeometry.h"
@@ -126,6 +128,8 @@ public:
     Session &session() const { return state; }
 
     const ViewRecordingParams &recordingParams() const { return recording; }
+    // How the view's recording was acquired; noise off for maps and plain images.
+    const AcquisitionSettings &acquisitionSettings() const { return acquisition; }
     int technique() const { return recording.technique; }
 
     int frame() const { return currentFrame; }
@@ -169,6 +173,10 @@ private:
     // The session's selected pixel, when it lies on this view's image.
     bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
+    // Takes settings for this recording with a seed of its own and draws its noise.
+    void takeNoise(const AcquisitionSettings &settings);
+    // Adds the recording's noise to the freshly computed image; nothing without noise.
+    void addNoise();
     void setReadouts(double shownLevel, double shownWidth);
     // The active view, while following is on and both it and this view show signal
     // strengths; else null.
@@ -194,6 +202,8 @@ private:
     LevelWidthBounds bounds;
 
     ViewRecordingParams recording;
+    AcquisitionSettings acquisition;
+    NoiseField noiseField; // drawn once, so every image of the recording shows one pattern
     int currentFrame = 0;
     int displayMode = 0;
 

@@ -2,6 +2,7 @@
 #define RELAXON_VIEWS_SESSION_H
 
 #include "cases/casedata.h"
+#include "simulation/acquisition.h"
 #include "simulation/recordingparams.h"
 
 #include <QList>
@@ -41,6 +42,8 @@ public:
     bool caseLoaded = false;
     QString currentFile;           // the case's file name; empty before the first case
     RecordingParams recording;     // last accepted timing: te, tr, tp, prepulse, technique, gradientAngle
+    AcquisitionSettings acquisition; // last accepted noise and scan-time settings
+    std::uint64_t noiseRecordings = 0; // noisy recordings made so far: each takes the next seed
     bool allowMaps = false;        // offer hydrogen density, T1 and T2 views
     bool allowPrepulse = false;    // timing dialogs offer the 180º inversion prepulse
     bool allowDti = false;         // timing dialogs offer the gradient double-pulse
