@@ -181,6 +181,7 @@ MriView::MriView(Session &session, int kind, double **givenImage, int rows, int 
     crossLabel->setVisible(data.isMri);
     setReadouts(currentLevel, currentWidth);
 
+    showRegion();
     if (kind == ViewAnimation)
         startAnimation();
     if (data.frames > 0)
@@ -205,6 +206,9 @@ void MriView::createOwnStatusBar()
     QFont compact = ownStatusBar->font();
     compact.setPointSizeF(compact.pointSizeF() * 0.85);
     ownStatusBar->setFont(compact);
+    regionLabel = new QLabel(ownStatusBar);
+    regionLabel->hide();
+    ownStatusBar->addPermanentWidget(regionLabel);
     levelLabel = new QLabel(ownStatusBar);
     widthLabel = new QLabel(ownStatusBar);
     ownStatusBar->addPermanentWidget(levelLabel);

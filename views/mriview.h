@@ -4,6 +4,7 @@
 #include "simulation/acquisition.h"
 #include "simulation/displaywindow.h"
 #include "simulation/noise.h"
+#include "simulation/regionstatistics.h"
 #include "simulation/recordingparams.h"
 #include "views/echotimesweep.h"
 #include "views/mriviewgeometry.h"
@@ -68,6 +69,11 @@ public:
     // Places the cross marker on image pixel (x, y), 0-based, or out of sight when
     // the pixel lies outside the image.
     void setCursorPixel(int x, int y);
+
+    // The session's region in this view's image: its statistics, and the status
+    // text with mean, SD and SNR, hidden without a region.
+    RegionStatistics regionValues() const;
+    void showRegion();
 
     // Opens, raises or hides the view's level and width dialog.
     void showLevelDialog(bool toggle);
@@ -170,6 +176,10 @@ private:
     void createFmriCompanions();
     // Status and cross markers of every view of the document area for pixel (x, y).
     void showValuesEverywhere(int x, int y);
+    // Sets the session's region from the drag's anchor to pixel and shows it in
+    // every view of the case; a null size clears it.
+    void spreadRegion(ScreenPoint pixel, bool clear);
+    void paintRegion(QPainter &painter) const;
     // The session's selected pixel, when it lies on this view's image.
     bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
@@ -223,6 +233,10 @@ private:
     int pictureAreaHeight = 0;
 
     bool dragging = false;
+    bool drawingRegion = false;
+    bool regionDragged = false;
+    ScreenPoint regionAnchor;
+    QLabel *regionLabel = nullptr;
     DragStart dragStart;
 
     EchoTimeSweep sweep;

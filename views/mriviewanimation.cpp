@@ -90,6 +90,7 @@ void MriView::animFrame()
     if (++animationSteps >= kStatusEverySteps) {
         animationSteps = 0;
         showAnimationReadout();
+        showRegion();
     }
     update();
 }

@@ -4,6 +4,7 @@
 #include "cases/casedata.h"
 #include "simulation/acquisition.h"
 #include "simulation/recordingparams.h"
+#include "simulation/regionstatistics.h"
 
 #include <QList>
 #include <QPoint>
@@ -48,6 +49,8 @@ public:
     bool allowPrepulse = false;    // timing dialogs offer the 180º inversion prepulse
     bool allowDti = false;         // timing dialogs offer the gradient double-pulse
     bool followActive = false;     // views take level and width from the active view
+    bool measureRegion = false;    // a left drag draws the region instead of changing level and width
+    ImageRegion region;            // the measured region in image pixels, shown in every view; empty for none
     QPoint selectedPixel{-1, -1};  // 0-based image pixel under the mouse in any view; (-1, -1) for none
     QString unitsLabel = QStringLiteral("Signal strength");
     bool invertScale = false;      // views of this case start with an inverted grey scale
