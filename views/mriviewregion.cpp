@@ -12,9 +12,9 @@
 
 namespace {
 
-QString regionNumber(double value)
+QString regionNumber(double value, int decimals)
 {
-    return std::isfinite(value) ? QString::number(value, 'f', 1) : QStringLiteral("\u2013");
+    return std::isfinite(value) ? QString::number(value, 'f', decimals) : QStringLiteral("\u2013");
 }
 
 } // namespace
@@ -36,9 +36,12 @@ void MriView::showRegion()
         return;
     }
     const double snr = regionSnr(values, acquisition, state.caseData.fullScale);
-    regionLabel->setText(tr("Mean %1  SD %2  SNR %3")
-                             .arg(regionNumber(values.mean), regionNumber(values.standardDeviation),
-                                  regionNumber(snr)));
+    // Whole signal units are plenty beside the noise; a sub-window is narrow.
+    regionLabel->setText(tr("Mean %1 SD %2 SNR %3")
+                             .arg(regionNumber(values.mean, 0), regionNumber(values.standardDeviation, 0),
+                                  regionNumber(snr, 1)));
+    // The level and width read-outs give way rather than the ratio.
+    regionLabel->setMinimumWidth(regionLabel->sizeHint().width());
     regionLabel->show();
 }
 
