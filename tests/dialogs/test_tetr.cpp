@@ -440,6 +440,10 @@ void TeTrTest::acquisitionFieldsAreCheckedOnlyWhenTicked()
     dialog.show();
     QVERIFY(!dialog.acquisitionGroup->isVisible());
     const QSize plainSize = dialog.minimumSizeHint();
+    // The box shares the buttons' row: the plain dialog is no larger than without it.
+    dialog.acquisitionCheck->hide();
+    QCOMPARE(dialog.minimumSizeHint(), plainSize);
+    dialog.acquisitionCheck->show();
     dialog.acquisitionCheck->setChecked(ticked);
     QCOMPARE(dialog.acquisitionGroup->isVisible(), ticked);
     dialog.teEdit->setText(QStringLiteral("15"));
