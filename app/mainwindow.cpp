@@ -117,6 +117,15 @@ void MainWindow::createActions()
     followAct->setCheckable(true);
     connect(followAct, &QAction::toggled, this, &MainWindow::setFollowActive);
 
+    measureAct = makeAction(this, tr("&Measure Region"), QKeySequence(tr("Ctrl+R")), QString(),
+                            tr("Dragging draws a region whose mean, SD and SNR each view shows"));
+    measureAct->setCheckable(true);
+    connect(measureAct, &QAction::toggled, this, &MainWindow::setMeasureRegion);
+
+    copyRegionAct = makeAction(this, tr("Copy &Region Values"), QKeySequence(), QString(),
+                               tr("Copy the region's values of every recording to the clipboard"));
+    connect(copyRegionAct, &QAction::triggered, this, &MainWindow::copyRegionValues);
+
     copyImageAct = makeAction(this, tr("&Copy Image"), QKeySequence(tr("Ctrl+C")),
                               QStringLiteral(":/images/copy.png"),
                               tr("Copy the current image to the clipboard"));
@@ -185,13 +194,16 @@ void MainWindow::createMenus()
 
     editMenu = menuBar()->addMenu(tr("&Edit"));
     editMenu->addAction(copyImageAct);
-    if (state.documentArea)
+    if (state.documentArea) {
         editMenu->addAction(copyValuesAct);
+        editMenu->addAction(copyRegionAct);
+    }
 
     viewMenu = menuBar()->addMenu(tr("&View"));
     viewMenu->addAction(levelAct);
     if (state.documentArea) {
         viewMenu->addAction(followAct);
+        viewMenu->addAction(measureAct);
         simulationMenu = menuBar()->addMenu(tr("&Simulation"));
         simulationMenu->addAction(followAct);
         windowMenu = menuBar()->addMenu(tr("&Window"));

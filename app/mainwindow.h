@@ -75,6 +75,8 @@ private slots:
     void doAllowPre();
     void doAllowDti();
     void setFollowActive(bool on);
+    void setMeasureRegion(bool on);
+    void copyRegionValues();
     bool exit();
     void updateMenus();
     void updateWindowMenu();
@@ -129,6 +131,8 @@ private:
     QAction *exitAct = nullptr;
     QAction *levelAct = nullptr;
     QAction *followAct = nullptr;
+    QAction *measureAct = nullptr;
+    QAction *copyRegionAct = nullptr;
     QAction *copyImageAct = nullptr;
     QAction *copyValuesAct = nullptr;
     QAction *aboutAct = nullptr;

@@ -75,6 +75,7 @@ void MainWindow::tearDownCase()
     centralView = nullptr;
     // The pixel belonged to a view of the old case and may lie outside the new one.
     state.selectedPixel = QPoint(-1, -1);
+    state.region = ImageRegion{};
     delete centralWidget();
 
     // createMenus and createToolBars discard the old bars' contents.
@@ -167,6 +168,7 @@ void MainWindow::setupMriViews()
     }
 
     toolBar->addAction(followAct);
+    toolBar->addAction(measureAct);
     toolBar->addAction(animAct);
     toolBar->addAction(newAct);
 

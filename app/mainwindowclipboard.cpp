@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 
 #include "app/valuetable.h"
+#include "simulation/regionvaluestable.h"
 #include "views/mriview.h"
 
 #include <QClipboard>
@@ -65,4 +66,19 @@ void MainWindow::copyValues()
     if (rows.isEmpty())
         return;
     QGuiApplication::clipboard()->setText(valueTableText(rows), QClipboard::Clipboard);
+}
+
+void MainWindow::copyRegionValues()
+{
+    if (!state.documentArea)
+        return;
+    std::vector<RegionValuesRow> rows;
+    for (MriView *view : mdiViews()) {
+        if (view->kind() != ViewNewRecording || !view->hasImage())
+            continue;
+        rows.push_back({view->recordingParams(), view->acquisitionSettings(), view->rows(),
+                        state.caseData.fullScale, view->regionValues()});
+    }
+    QGuiApplication::clipboard()->setText(QString::fromStdString(regionValuesTable(rows)),
+                                          QClipboard::Clipboard);
 }

@@ -105,6 +105,11 @@ void MainWindow::doLevel()
         view->showLevelDialog(true);
 }
 
+void MainWindow::setMeasureRegion(bool on)
+{
+    state.measureRegion = on;
+}
+
 void MainWindow::setFollowActive(bool on)
 {
     state.followActive = on;

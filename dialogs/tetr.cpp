@@ -41,6 +41,22 @@ void textToSlider(const QLineEdit *edit, int &stored, QSlider *slider)
     slider->setValue(value);
 }
 
+double readDouble(const QLineEdit *edit)
+{
+    bool ok = false;
+    const double value = edit->text().trimmed().toDouble(&ok);
+    return ok ? value : std::nan("");
+}
+
+template <typename T>
+QString acquisitionRangeMessage(const char *name, const AcquisitionRange<T> &range)
+{
+    return QStringLiteral("The value for %1 must lie between %2 and %3")
+        .arg(QString::fromUtf8(name))
+        .arg(range.low)
+        .arg(range.high);
+}
+
 QString rangeMessage(const char *text, int bound)
 {
     return QString::fromUtf8(text) + QStringLiteral("%1").arg(bound) + QStringLiteral(" ms");
@@ -85,6 +101,10 @@ TeTr::TeTr(int technique, double dialPosition, QWidget *parent, Qt::WindowFlags 
     dtiDial->setVisible(singleDirection);
     dtiDialText->setVisible(singleDirection);
 
+    // Hidden until asked for: unticked, the dialog is the plain timing question.
+    acquisitionGroup->hide();
+    setAcquisition(AcquisitionSettings{}, 0);
+
     dialStyle = QStyleFactory::create(QStringLiteral("Fusion"));
     if (dialStyle)
         dtiDial->setStyle(dialStyle);
@@ -121,6 +141,7 @@ void TeTr::on_teEdit_textChanged()
 void TeTr::on_trEdit_textChanged()
 {
     textToSlider(trEdit, trValue, trSlider);
+    showScanTime();
 }
 
 void TeTr::on_tpEdit_textChanged()
@@ -133,6 +154,83 @@ void TeTr::on_tpCheck_released()
     const bool on = tpCheck->isChecked();
     tpEdit->setEnabled(on);
     tpSlider->setEnabled(on);
+}
+
+void TeTr::on_acquisitionCheck_toggled(bool on)
+{
+    acquisitionGroup->setVisible(on);
+    if (!on) {
+        // Back to the plain dialog's size once the group has left the layout.
+        layout()->activate();
+        resize(minimumSizeHint());
+    }
+}
+
+void TeTr::on_averagesEdit_textChanged()
+{
+    showScanTime();
+}
+
+void TeTr::on_echoTrainEdit_textChanged()
+{
+    showScanTime();
+}
+
+void TeTr::setAcquisition(const AcquisitionSettings &settings, int rows)
+{
+    scanRows = rows;
+    averagesEdit->setText(QString::number(settings.averages));
+    bandwidthEdit->setText(QString::number(settings.bandwidth));
+    sliceEdit->setText(QString::number(settings.sliceThickness));
+    echoTrainEdit->setText(QString::number(settings.echoTrainLength));
+    acquisitionCheck->setChecked(settings.noise);
+    showScanTime();
+}
+
+AcquisitionSettings TeTr::typedAcquisition() const
+{
+    AcquisitionSettings settings;
+    int value = 0;
+    settings.averages = readInt(averagesEdit, value) ? value : 0;
+    settings.bandwidth = readDouble(bandwidthEdit);
+    settings.sliceThickness = readDouble(sliceEdit);
+    value = 0;
+    settings.echoTrainLength = readInt(echoTrainEdit, value) ? value : 0;
+    settings.noise = acquisitionCheck->isChecked();
+    return settings;
+}
+
+// The time follows the fields as they are typed; "-:--" while one does not read.
+void TeTr::showScanTime()
+{
+    const AcquisitionSettings settings = typedAcquisition();
+    int tr = 0;
+    const bool readable = readInt(trEdit, tr) && kAveragesRange.contains(settings.averages)
+                          && kEchoTrainLengthRange.contains(settings.echoTrainLength);
+    const double seconds = readable ? scanTimeSeconds(tr, scanRows, settings) : -1;
+    scanTimeLabel->setText(QStringLiteral("Scan time: ")
+                           + QString::fromStdString(formatScanTime(seconds)));
+}
+
+bool TeTr::acquisitionAcceptable()
+{
+    switch (firstFieldOutOfRange(typedAcquisition())) {
+    case AcquisitionField::Averages:
+        refuse(acquisitionRangeMessage("NEX", kAveragesRange));
+        return false;
+    case AcquisitionField::Bandwidth:
+        refuse(acquisitionRangeMessage("BW", kBandwidthRange));
+        return false;
+    case AcquisitionField::SliceThickness:
+        refuse(acquisitionRangeMessage("d", kSliceThicknessRange));
+        return false;
+    case AcquisitionField::EchoTrainLength:
+        refuse(acquisitionRangeMessage("ETL", kEchoTrainLengthRange));
+        return false;
+    case AcquisitionField::None:
+        break;
+    }
+    return true;
 }
 
 void TeTr::refuse(const QString &message)
@@ -193,5 +291,7 @@ void TeTr::accept()
             return;
         }
     }
+    if (acquisitionCheck->isChecked() && !acquisitionAcceptable())
+        return;
     QDialog::accept();
 }

@@ -1,6 +1,7 @@
 #ifndef RELAXON_DIALOGS_TETR_H
 #define RELAXON_DIALOGS_TETR_H
 
+#include "simulation/acquisition.h"
 #include "ui_tetr.h"
 
 #include <QDialog>
@@ -44,10 +45,23 @@ public slots:
     void on_trEdit_textChanged();
     void on_tpEdit_textChanged();
     void on_tpCheck_released();
+    void on_acquisitionCheck_toggled(bool on);
+    void on_averagesEdit_textChanged();
+    void on_echoTrainEdit_textChanged();
     void accept() override;
+
+public:
+    // Fills the acquisition fields and the check box from settings; rows: the
+    // image rows (phase-encoding lines) the scan time counts.
+    void setAcquisition(const AcquisitionSettings &settings, int rows);
+    // The acquisition fields as typed, with noise as the check box says; fields
+    // that do not read as numbers give NaN or 0, which no range contains.
+    AcquisitionSettings typedAcquisition() const;
 
 private:
     void refuse(const QString &message);
+    bool acquisitionAcceptable();
+    void showScanTime();
 
     int technique = 0;
     double dialPosition = 0;
@@ -56,6 +70,7 @@ private:
     int teValue = 0;
     int trValue = 0;
     int tpValue = 0;
+    int scanRows = 0;
 };
 
 #endif

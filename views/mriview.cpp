@@ -112,18 +112,21 @@ MriView::MriView(Session &session, int kind, double **givenImage, int rows, int 
         }
         switch (kind) {
         case ViewNewRecording: {
-            const TimingOffer offer{state.currentFile, state.allowPrepulse,
-                                    state.allowDti, data.hasDti};
+            const TimingOffer offer{state.currentFile, state.allowPrepulse, state.allowDti,
+                                    data.hasDti, data.rows, &state.acquisition};
             if (!askRecordingTiming(this, offer, recording, state.recording))
                 return;
+            takeNoise(state.acquisition);
             // The image is computed without diffusion weighting then; the view must
             // not claim any.
             if (!state.allowDti)
                 recording.technique = TechniqueNone;
-            title = recordingTitle(recording, state.allowPrepulse);
+            title = recordingTitle(recording, state.allowPrepulse)
+                    + scanTimeTitle(recording, data.rows, acquisition);
             break;
         }
         case ViewAnimation:
+            takeNoise(state.acquisition);
             title = QStringLiteral(" animation");
             break;
         case ViewHydrogenDensity:
@@ -178,6 +181,7 @@ MriView::MriView(Session &session, int kind, double **givenImage, int rows, int 
     crossLabel->setVisible(data.isMri);
     setReadouts(currentLevel, currentWidth);
 
+    showRegion();
     if (kind == ViewAnimation)
         startAnimation();
     if (data.frames > 0)
@@ -202,6 +206,9 @@ void MriView::createOwnStatusBar()
     QFont compact = ownStatusBar->font();
     compact.setPointSizeF(compact.pointSizeF() * 0.85);
     ownStatusBar->setFont(compact);
+    regionLabel = new QLabel(ownStatusBar);
+    regionLabel->hide();
+    ownStatusBar->addPermanentWidget(regionLabel);
     levelLabel = new QLabel(ownStatusBar);
     widthLabel = new QLabel(ownStatusBar);
     ownStatusBar->addPermanentWidget(levelLabel);
@@ -217,12 +224,30 @@ void MriView::computeImage()
         computeSignal(data, image, imageRows, imageCols, recording.te, recording.tr,
                       prepulse ? recording.tp : 0, state.allowDti ? recording.technique : 0,
                       wholeDegrees(recording.gradientAngle));
+        addNoise();
     } else if (viewKind == ViewAnimation) {
         // Only the histogram uses this image; the animation draws its own.
         computeSignal(data, image, imageRows, imageCols, 40, 500, 0, 0, 0);
+        addNoise();
     } else {
         computeSignal(data, image, imageRows, imageCols, recording.te, recording.tr, 0, 0, 0);
     }
+}
+
+void MriView::takeNoise(const AcquisitionSettings &settings)
+{
+    if (!settings.noise)
+        return;
+    acquisition = settings;
+    acquisition.seed = ++state.noiseRecordings;
+    noiseField = drawNoiseField(state.caseData.rows, state.caseData.cols, acquisition.seed);
+}
+
+void MriView::addNoise()
+{
+    if (!acquisition.noise)
+        return;
+    addRicianNoise(image, imageRows, imageCols, noiseSigma(state.caseData.fullScale, acquisition), noiseField);
 }
 
 void MriView::setReadouts(double shownLevel, double shownWidth)

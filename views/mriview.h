@@ -1,7 +1,10 @@
 #ifndef RELAXON_VIEWS_MRIVIEW_H
 #define RELAXON_VIEWS_MRIVIEW_H
 
+#include "simulation/acquisition.h"
 #include "simulation/displaywindow.h"
+#include "simulation/noise.h"
+#include "simulation/regionstatistics.h"
 #include "simulation/recordingparams.h"
 #include "views/echotimesweep.h"
 #include "views/mriviewgeometry.h"
@@ -67,6 +70,11 @@ public:
     // the pixel lies outside the image.
     void setCursorPixel(int x, int y);
 
+    // The session's region in this view's image: its statistics, and the status
+    // text with mean, SD and SNR, hidden without a region.
+    RegionStatistics regionValues() const;
+    void showRegion();
+
     // Opens, raises or hides the view's level and width dialog.
     void showLevelDialog(bool toggle);
 
@@ -126,6 +134,8 @@ public:
     Session &session() const { return state; }
 
     const ViewRecordingParams &recordingParams() const { return recording; }
+    // How the view's recording was acquired; noise off for maps and plain images.
+    const AcquisitionSettings &acquisitionSettings() const { return acquisition; }
     int technique() const { return recording.technique; }
 
     int frame() const { return currentFrame; }
@@ -166,9 +176,17 @@ private:
     void createFmriCompanions();
     // Status and cross markers of every view of the document area for pixel (x, y).
     void showValuesEverywhere(int x, int y);
+    // Sets the session's region from the drag's anchor to pixel and shows it in
+    // every view of the case; a null size clears it.
+    void spreadRegion(ScreenPoint pixel, bool clear);
+    void paintRegion(QPainter &painter) const;
     // The session's selected pixel, when it lies on this view's image.
     bool selectedPixelInside(int &x, int &y) const;
     void computeImage();
+    // Takes settings for this recording with a seed of its own and draws its noise.
+    void takeNoise(const AcquisitionSettings &settings);
+    // Adds the recording's noise to the freshly computed image; nothing without noise.
+    void addNoise();
     void setReadouts(double shownLevel, double shownWidth);
     // The active view, while following is on and both it and this view show signal
     // strengths; else null.
@@ -194,6 +212,8 @@ private:
     LevelWidthBounds bounds;
 
     ViewRecordingParams recording;
+    AcquisitionSettings acquisition;
+    NoiseField noiseField; // drawn once, so every image of the recording shows one pattern
     int currentFrame = 0;
     int displayMode = 0;
 
@@ -213,6 +233,10 @@ private:
     int pictureAreaHeight = 0;
 
     bool dragging = false;
+    bool drawingRegion = false;
+    bool regionDragged = false;
+    ScreenPoint regionAnchor;
+    QLabel *regionLabel = nullptr;
     DragStart dragStart;
 
     EchoTimeSweep sweep;

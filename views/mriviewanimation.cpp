@@ -40,6 +40,7 @@ void MriView::startAnimation()
     recording.te = 0;
     recording.tr = sweep.tr();
     computeSignal(state.caseData, image, imageRows, imageCols, 0, recording.tr, 0, 0, 0);
+    addNoise();
     animTimer->start(kAnimationTickMs);
 }
 
@@ -84,10 +85,12 @@ void MriView::animFrame()
     recording.tr = sweep.tr();
     computeSignal(state.caseData, image, imageRows, imageCols, recording.te, recording.tr,
                   0, 0, 0);
+    addNoise();
 
     if (++animationSteps >= kStatusEverySteps) {
         animationSteps = 0;
         showAnimationReadout();
+        showRegion();
     }
     update();
 }

@@ -43,6 +43,10 @@ void MriView::mousePressEvent(QMouseEvent *event)
         return;
     if (event->button() == Qt::RightButton) {
         showLevelDialog(true);
+    } else if (event->button() == Qt::LeftButton && image && state.measureRegion) {
+        drawingRegion = true;
+        regionDragged = false;
+        regionAnchor = screenToPixel(imageRect, imageRows, imageCols, point.x, point.y);
     } else if (event->button() == Qt::LeftButton && image) {
         dragging = true;
         dragStart = {point.x, point.y, currentLevel, currentWidth};
@@ -51,8 +55,15 @@ void MriView::mousePressEvent(QMouseEvent *event)
 
 void MriView::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton)
-        dragging = false;
+    if (event->button() != Qt::LeftButton)
+        return;
+    dragging = false;
+    if (drawingRegion) {
+        drawingRegion = false;
+        // A click without a drag takes the region away.
+        if (!regionDragged)
+            spreadRegion(regionAnchor, true);
+    }
 }
 
 void MriView::mouseDoubleClickEvent(QMouseEvent *)
@@ -86,6 +97,12 @@ void MriView::mouseMoveEvent(QMouseEvent *event)
             state.selectedPixel = QPoint(-1, -1);
         }
     }
+    if (drawingRegion) {
+        const ScreenPoint pixel = screenToPixel(imageRect, imageRows, imageCols, point.x, point.y);
+        regionDragged = regionDragged || pixel.x != regionAnchor.x || pixel.y != regionAnchor.y;
+        if (regionDragged)
+            spreadRegion(pixel, false);
+    }
     if (dragging) {
         const DisplayWindow window =
             draggedWindow(dragStart, point.x, point.y, std::min(width(), height()), bounds);
@@ -116,6 +133,25 @@ void MriView::showValuesEverywhere(int x, int y)
             view->setCursorPixel(-1, -1);
         else
             view->setCursorPixel(x, y);
+    }
+}
+
+void MriView::spreadRegion(ScreenPoint pixel, bool clear)
+{
+    ImageRegion region;
+    if (!clear) {
+        const auto clampInto = [](int v, int n) { return std::clamp(v, 0, std::max(n - 1, 0)); };
+        const int ax = clampInto(regionAnchor.x, imageRows);
+        const int ay = clampInto(regionAnchor.y, imageCols);
+        const int bx = clampInto(pixel.x, imageRows);
+        const int by = clampInto(pixel.y, imageCols);
+        region = {std::min(ax, bx), std::min(ay, by), std::abs(bx - ax) + 1, std::abs(by - ay) + 1};
+    }
+    state.region = region;
+    const QList<MriView *> views = state.documentArea ? state.documentViews() : QList<MriView *>{this};
+    for (MriView *view : views) {
+        view->showRegion();
+        view->update();
     }
 }
 

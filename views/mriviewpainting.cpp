@@ -91,6 +91,7 @@ void MriView::paintEvent(QPaintEvent *)
     double shownWidth = 0;
     paintingWindow(shownLevel, shownWidth);
     paintPicture(painter, shownLevel, shownWidth);
+    paintRegion(painter);
 
     const CaseData &data = state.caseData;
     if (data.frames != 0)

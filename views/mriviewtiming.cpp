@@ -53,6 +53,7 @@ void fillTimingDialog(TeTr &dialog, const ViewRecordingParams &view, const Timin
     }
 
     dialog.dtiFrame->setVisible(offer.hasDti && offer.allowDti);
+    dialog.setAcquisition(offer.acquisition ? *offer.acquisition : AcquisitionSettings{}, offer.imageRows);
     // The smallest size the layout allows, which shrinks with the hidden rows.
     dialog.resize(10, 10);
 }
@@ -78,6 +79,13 @@ void readTimingDialog(const TeTr &dialog, const TimingOffer &offer, ViewRecordin
     lastAccepted.tr = roundedMs(view.tr);
     lastAccepted.tp = roundedMs(view.tp);
     lastAccepted.prepulse = view.prepulse;
+    if (offer.acquisition) {
+        // Unticked fields were never checked; the settings accepted before stay.
+        if (dialog.acquisitionCheck->isChecked())
+            *offer.acquisition = dialog.typedAcquisition();
+        else
+            offer.acquisition->noise = false;
+    }
 }
 
 bool askRecordingTiming(QWidget *parent, const TimingOffer &offer, ViewRecordingParams &view,
@@ -105,4 +113,12 @@ QString recordingTitle(const ViewRecordingParams &view, bool allowPrepulse)
     else if (view.technique == TechniqueAdc)
         title += QStringLiteral(" ADC");
     return title;
+}
+
+QString scanTimeTitle(const ViewRecordingParams &view, int imageRows, const AcquisitionSettings &settings)
+{
+    if (!settings.noise)
+        return QString();
+    return QStringLiteral(" \u00B7 ")
+           + QString::fromStdString(formatScanTime(scanTimeSeconds(view.tr, imageRows, settings)));
 }

@@ -2,7 +2,9 @@
 #define RELAXON_VIEWS_SESSION_H
 
 #include "cases/casedata.h"
+#include "simulation/acquisition.h"
 #include "simulation/recordingparams.h"
+#include "simulation/regionstatistics.h"
 
 #include <QList>
 #include <QPoint>
@@ -41,10 +43,14 @@ public:
     bool caseLoaded = false;
     QString currentFile;           // the case's file name; empty before the first case
     RecordingParams recording;     // last accepted timing: te, tr, tp, prepulse, technique, gradientAngle
+    AcquisitionSettings acquisition; // last accepted noise and scan-time settings
+    std::uint64_t noiseRecordings = 0; // noisy recordings made so far: each takes the next seed
     bool allowMaps = false;        // offer hydrogen density, T1 and T2 views
     bool allowPrepulse = false;    // timing dialogs offer the 180º inversion prepulse
     bool allowDti = false;         // timing dialogs offer the gradient double-pulse
     bool followActive = false;     // views take level and width from the active view
+    bool measureRegion = false;    // a left drag draws the region instead of changing level and width
+    ImageRegion region;            // the measured region in image pixels, shown in every view; empty for none
     QPoint selectedPixel{-1, -1};  // 0-based image pixel under the mouse in any view; (-1, -1) for none
     QString unitsLabel = QStringLiteral("Signal strength");
     bool invertScale = false;      // views of this case start with an inverted grey scale

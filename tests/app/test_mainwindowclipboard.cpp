@@ -6,10 +6,13 @@
 #include "../dialogs/timinganswer.h"
 #include "dialogs/tetr.h"
 #include "views/mriview.h"
+#include "views/session.h"
 #include "testrunner.h"
 
 #include <QClipboard>
 #include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
@@ -40,6 +43,11 @@ QAction *commandIn(MainWindow &window, const QString &menuTitle, const QString &
 QAction *copyValuesCommand(MainWindow &window)
 {
     return commandIn(window, QStringLiteral("&Edit"), QStringLiteral("Copy &Values"));
+}
+
+QAction *copyRegionValuesCommand(MainWindow &window)
+{
+    return commandIn(window, QStringLiteral("&Edit"), QStringLiteral("Copy &Region Values"));
 }
 
 QAction *copyImageCommand(MainWindow &window)
@@ -82,6 +90,7 @@ private slots:
     void roundingTruncatesAfterAddingAHalf();
     void tableIsSortedByTeThenTr();
     void threeRecordingsGiveTheSortedTable();
+    void regionValuesOfTwoRecordings();
     void everySubWindowCounts();
     void moreThanAThousandWindowsLoseNoRow();
     void noPixelShowsTheHint();
@@ -162,6 +171,56 @@ void MainWindowClipboardTest::threeRecordingsGiveTheSortedTable()
     copyValuesCommand(window)->trigger();
     QCOMPARE(QGuiApplication::clipboard()->text(),
              QStringLiteral("Te\tTr\tStrength\n20\t500\t604\n20\t2000\t455\n80\t2000\t812\n"));
+}
+
+void MainWindowClipboardTest::regionValuesOfTwoRecordings()
+{
+    MainWindow window;
+    window.show();
+    loadSmallCase(window, dataDir.filePath(QStringLiteral("region.mri")), QStringLiteral("80"),
+                  QStringLiteral("2000"));
+    window.session().acquisition.noise = true;
+    window.session().acquisition.averages = 4;
+    newRecording(window, QStringLiteral("80"), QStringLiteral("2000"));
+    const QList<MriView *> views = window.mdiViews();
+    QCOMPARE(views.size(), 2);
+
+    // A drag over the picture draws the region; each view measures it in its own image.
+    MriView *view = views.at(1);
+    commandIn(window, QStringLiteral("&View"), QStringLiteral("&Measure Region"))->trigger();
+    const ImageRect rect = view->pictureRect();
+    const auto send = [view](QEvent::Type type, ScreenPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(at.x + 0.5, at.y + 0.5), QPointF(), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, pixelToScreen(rect, view->rows(), view->cols(), 0, 0), Qt::LeftButton);
+    send(QEvent::MouseMove, pixelToScreen(rect, view->rows(), view->cols(), 1, 1), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, pixelToScreen(rect, view->rows(), view->cols(), 1, 1), Qt::NoButton);
+    QCOMPARE(window.session().region.width, 2);
+    QCOMPARE(window.session().region.height, 2);
+
+    copyRegionValuesCommand(window)->trigger();
+    const QStringList lines = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4);
+    const QStringList noiseless = lines.at(1).split(QLatin1Char('\t'));
+    const QStringList noisy = lines.at(2).split(QLatin1Char('\t'));
+    // Te, Tr, no Tp, NEX, BW, d, ETL, then 2000 ms x 4 lines x NEX.
+    QCOMPARE(noiseless.mid(0, 8), QStringList({"80", "2000", "", "1", "130", "5", "1", "8"}));
+    QCOMPARE(noisy.mid(0, 8), QStringList({"80", "2000", "", "4", "130", "5", "1", "32"}));
+    // A uniform tissue: no spread and no ratio without noise; with it the SD is
+    // about sigma = 1 % of the full scale over two, and SNR is the mean over sigma.
+    QCOMPARE(noiseless.at(9), QStringLiteral("0"));
+    QCOMPARE(noiseless.at(10), QString());
+    const double sigma = window.session().caseData.fullScale / 200;
+    QVERIFY(std::abs(noisy.at(9).toDouble() - sigma) < 0.6 * sigma);
+    QVERIFY(std::abs(noisy.at(10).toDouble() - noisy.at(8).toDouble() / sigma) < 1e-9 * noisy.at(10).toDouble());
+    QVERIFY(std::abs(noisy.at(8).toDouble() - noiseless.at(8).toDouble()) < 3 * sigma);
+
+    // A click without a drag takes the region away.
+    send(QEvent::MouseButtonPress, pixelToScreen(rect, view->rows(), view->cols(), 0, 1), Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, pixelToScreen(rect, view->rows(), view->cols(), 0, 1), Qt::NoButton);
+    QCOMPARE(window.session().region.width, 0);
 }
 
 void MainWindowClipboardTest::everySubWindowCounts()

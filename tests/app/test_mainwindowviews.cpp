@@ -206,11 +206,11 @@ void MainWindowViewsTest::glioblastomaOpensTheFirstRecording()
     QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"}));
     QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()),
-             (QStringList{"&Copy Image", "Copy &Values"}));
+             (QStringList{"&Copy Image", "Copy &Values", "Copy &Region Values"}));
     QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()),
-             (QStringList{"&Level and Width", "&Follow Active View"}));
+             (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
     QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View",
+             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
                           "&Animation", "&New recording"}));
 }
 
@@ -433,7 +433,7 @@ void MainWindowViewsTest::secondLoadTearsTheFirstDown()
     QCOMPARE(menusTitled(window, "&Simulation"), 1);
     QCOMPARE(menusTitled(window, "&Window"), 1);
     QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View",
+             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
                           "&Animation", "&New recording"}));
     QCOMPARE(window.findChildren<QToolBar *>().size(), 1);
     QCOMPARE(visibleTexts(menuTitled(window, "&Simulation")->actions()).size(), 3);
@@ -462,10 +462,10 @@ void MainWindowViewsTest::functionalAfterMriAndBack()
     QVERIFY(central.isNull());
     QVERIFY(!window.singleView());
     QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View",
+             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
                           "&Animation", "&New recording"}));
     QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()),
-             (QStringList{"&Level and Width", "&Follow Active View"}));
+             (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
 
     window.loadFile(plainImage);
     QVERIFY(window.singleView());

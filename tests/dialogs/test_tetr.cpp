@@ -35,6 +35,8 @@ private slots:
     void okRefusesInvalidSetsInOrder_data();
     void okRefusesInvalidSetsInOrder();
     void cancelClosesWithoutChecks();
+    void acquisitionFieldsAreCheckedOnlyWhenTicked_data();
+    void acquisitionFieldsAreCheckedOnlyWhenTicked();
 };
 
 void TeTrTest::freshDialogShowsLowestTimes()
@@ -399,6 +401,73 @@ void TeTrTest::cancelClosesWithoutChecks()
     QVERIFY(driver.messages.isEmpty());
     QCOMPARE(rejected.count(), 1);
     QVERIFY(!dialog.isVisible());
+}
+
+void TeTrTest::acquisitionFieldsAreCheckedOnlyWhenTicked_data()
+{
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QStringList>("fields"); // NEX, BW, d, ETL
+    QTest::addColumn<QString>("scanTime");
+    QTest::addColumn<QString>("message"); // empty: accepted
+
+    const QStringList reference{"1", "130", "5", "1"};
+    QTest::newRow("reference") << true << reference << "Scan time: 12:48" << "";
+    QTest::newRow("junk ignored when unticked") << false << QStringList{"x", "0", "", "99"}
+                                                << "Scan time: -:--" << "";
+    QTest::newRow("four averages") << true << QStringList{"4", "130", "5", "1"} << "Scan time: 51:12" << "";
+    QTest::newRow("echo train of 16") << true << QStringList{"1", "130", "5", "16"} << "Scan time: 0:48" << "";
+    QTest::newRow("nex letters") << true << QStringList{"a", "130", "5", "1"} << "Scan time: -:--"
+                                 << "The value for NEX must lie between 1 and 16";
+    QTest::newRow("nex before bw") << true << QStringList{"17", "20", "5", "1"} << "Scan time: -:--"
+                                   << "The value for NEX must lie between 1 and 16";
+    QTest::newRow("bw above") << true << QStringList{"2", "1000.5", "5", "1"} << "Scan time: 25:36"
+                              << "The value for BW must lie between 50 and 1000";
+    QTest::newRow("d below") << true << QStringList{"1", "130", "0.5", "1"} << "Scan time: 12:48"
+                             << "The value for d must lie between 1 and 10";
+    QTest::newRow("etl above") << true << QStringList{"1", "130", "5", "33"} << "Scan time: -:--"
+                               << "The value for ETL must lie between 1 and 32";
+}
+
+void TeTrTest::acquisitionFieldsAreCheckedOnlyWhenTicked()
+{
+    QFETCH(bool, ticked);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, scanTime);
+    QFETCH(QString, message);
+
+    TeTr dialog(0, 12);
+    dialog.setAcquisition(AcquisitionSettings{}, 256);
+    dialog.show();
+    QVERIFY(!dialog.acquisitionGroup->isVisible());
+    const QSize plainSize = dialog.minimumSizeHint();
+    // The box shares the buttons' row: the plain dialog is no larger than without it.
+    dialog.acquisitionCheck->hide();
+    QCOMPARE(dialog.minimumSizeHint(), plainSize);
+    dialog.acquisitionCheck->show();
+    dialog.acquisitionCheck->setChecked(ticked);
+    QCOMPARE(dialog.acquisitionGroup->isVisible(), ticked);
+    dialog.teEdit->setText(QStringLiteral("15"));
+    dialog.trEdit->setText(QStringLiteral("3000"));
+    QLineEdit *const edits[] = {dialog.averagesEdit, dialog.bandwidthEdit, dialog.sliceEdit,
+                                dialog.echoTrainEdit};
+    for (int i = 0; i < 4; ++i)
+        edits[i]->setText(fields[i]);
+    QCOMPARE(dialog.scanTimeLabel->text(), scanTime);
+
+    ModalDriver driver;
+    QTest::mouseClick(dialog.hupButton, Qt::LeftButton);
+    if (message.isEmpty()) {
+        QVERIFY(driver.messages.isEmpty());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        return;
+    }
+    QCOMPARE(driver.messages.size(), 1);
+    QCOMPARE(driver.messages.first().text, message);
+    QCOMPARE(driver.messages.first().title, QStringLiteral("Relaxon"));
+    QVERIFY(dialog.isVisible());
+    dialog.acquisitionCheck->setChecked(false);
+    QVERIFY(!dialog.acquisitionGroup->isVisible());
+    QCOMPARE(dialog.minimumSizeHint(), plainSize);
 }
 
 RELAXON_TEST_CLASS(TeTrTest)

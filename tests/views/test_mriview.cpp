@@ -6,6 +6,7 @@
 #include "app/mainwindow.h"
 #include "dialogs/tetr.h"
 #include "numerics/matrixmemory.h"
+#include "simulation/noise.h"
 #include "testrunner.h"
 
 #include <QLabel>
@@ -84,6 +85,7 @@ private slots:
     void newRecordingComputesTheAcceptedTiming();
     void prepulseRecordingIsTitledAndWeighted();
     void cancelledTimingLeavesNoImage();
+    void noisyRecordingsKeepTheirOwnPattern();
     void mapViewsShowTheirMapWithoutAsking_data();
     void mapViewsShowTheirMapWithoutAsking();
     void animationViewStartsFromStandardTiming();
@@ -154,6 +156,39 @@ void MriViewTest::cancelledTimingLeavesNoImage()
     QCOMPARE(main.session().recording.te, 40);
     place(*view, 200, 220);
     QCOMPARE(pixelAt(*view, 100, 100), grey(0));
+}
+
+void MriViewTest::noisyRecordingsKeepTheirOwnPattern()
+{
+    MainWindow main;
+    makeMriCase(main, 8, 6, 1000, 500, 100);
+    main.session().acquisition.noise = true;
+    main.session().acquisition.averages = 4;
+    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500")));
+    std::unique_ptr<MriView> first(new MriView(main.session(), ViewNewRecording));
+    std::unique_ptr<MriView> second(new MriView(main.session(), ViewNewRecording));
+    // 500 ms x 8 lines x 4 averages.
+    QCOMPARE(first->windowTitle(), QStringLiteral(" Te=40 / Tr=500 \u00B7 0:16"));
+    QVERIFY(first->acquisitionSettings().seed != second->acquisitionSettings().seed);
+
+    // The image is the noiseless signal with the noise its own seed draws: sigma is
+    // 1 % of the full scale halved by four averages.
+    double **expected = dmatrix(1, 8, 1, 6);
+    const double signal = 1000 * std::exp(-0.4) * (1 - std::exp(-1.0));
+    for (int x = 1; x <= 8; ++x)
+        for (int y = 1; y <= 6; ++y)
+            expected[x][y] = signal;
+    addRicianNoise(expected, 8, 6, 10.0, first->acquisitionSettings().seed);
+    place(*first, 200, 220);
+    first->repaint();
+    bool differ = false;
+    for (int x = 1; x <= 8; ++x)
+        for (int y = 1; y <= 6; ++y) {
+            QVERIFY(std::abs(first->imageData()[x][y] - expected[x][y]) < 1e-9 * signal);
+            differ = differ || first->imageData()[x][y] != second->imageData()[x][y];
+        }
+    free_dmatrix(expected, 1, 8, 1);
+    QVERIFY(differ);
 }
 
 void MriViewTest::mapViewsShowTheirMapWithoutAsking_data()
