@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
-#include "simulation/widthslider.h"
+#include "views/levwidviewgeometry.h"
 #include "views/mriview.h"
 #include "testrunner.h"
 
@@ -11,28 +11,41 @@
 #include <QTest>
 
 #include <cmath>
-#include <memory>
+#include <limits>
+
+Q_DECLARE_METATYPE(std::vector<PlotPoint>)
+
+// Names a point in failure messages.
+char *toString(const PlotPoint &p)
+{
+    return QTest::toString(QStringLiteral("(%1, %2)").arg(p.x).arg(p.y));
+}
 
 namespace {
 
-// A histogram widget of 355 x 265 pixels over the value range -500..1500: the plot
-// is 300 wide (s = 0.15 pixels per unit) and 200 high, baseline at 220, handles at
-// y = 120. Level 500, width 1000 puts the handles at x = 120, 195 and 270.
-constexpr int kWidgetWidth = 355;
-constexpr int kWidgetHeight = 265;
-constexpr int kHandleY = 120;
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 // One step of the width slider changes the width by at most 10^(1/1000) - 1.
 constexpr double kWidthSliderStep = 0.0024;
-
 const QColor kWhite(255, 255, 255);
 const QColor kShade(230, 230, 230);
-const QColor kBlack(0, 0, 0);
 
-void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons buttons)
+// A widget of 155 x 265 pixels: w' = 154, h' = 264, so the plot is W = 100 wide and
+// H = 200 high with its baseline at 220; a value range of -1000..1000 gives
+// s = 0.05 pixels per unit.
+HistogramPlot examplePlot()
 {
-    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons,
-                      Qt::NoModifier);
+    return histogramPlot(155, 265, -1000, 1000);
+}
+
+int handleX(const Handles &handles, int handle)
+{
+    return handles[handle].x;
+}
+
+void sendMouse(QWidget *widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(widget, &event);
 }
 
@@ -44,7 +57,9 @@ void drag(QWidget *widget, QPoint from, QPoint to)
 }
 
 // A central view of a plain image whose values run evenly from -500 to 1479 (range
-// -500..1500, level 500 and width 1000), its dialog and its histogram, painted once.
+// -500..1500, level 500 and width 1000), its dialog and its histogram of 355 x 265
+// pixels, painted once: the plot is 300 wide (s = 0.15 pixels per unit) and 200
+// high, baseline at 220, handles at y = 120 and x = 120, 195 and 270.
 struct Fixture
 {
     MainWindow main;
@@ -63,15 +78,15 @@ struct Fixture
         dialog->levelEdit->setText(QStringLiteral("500"));
         dialog->widthEdit->setText(QStringLiteral("1000"));
         histogram = dialog->histogramView();
-        // Laid out and shown first: the dialog fits the histogram to its frame
-        // whenever it is resized.
+        // Shown first: the dialog fits the histogram to its frame whenever it is resized.
         dialog->show();
-        histogram->resize(kWidgetWidth, kWidgetHeight);
+        histogram->resize(355, 265);
         paint();
     }
     ~Fixture() { delete view; }
 
     QImage paint() const { return histogram->grab().toImage(); }
+    int handle(int which) const { return handleX(histogram->handlePoints(), which); }
 };
 
 } // namespace
@@ -81,33 +96,194 @@ class TestLevWidView : public QObject
     Q_OBJECT
 
 private slots:
-    void handlesSitOnTheWindow();
+    void plotFollowsTheWidgetSize();
+    void tooSmallOrUnscaledPlots_data();
+    void tooSmallOrUnscaledPlots();
+    void windowEdgesAndHandles();
+    void reachPrefersTheHigherHandle_data();
+    void reachPrefersTheHigherHandle();
+    void transferCurves_data();
+    void transferCurves();
+    void barsAndDragsRoundAsDrawn_data();
+    void barsAndDragsRoundAsDrawn();
     void draggingTheLevelHandleMovesTheLevel();
     void draggingAnEdgeKeepsTheWindowCentred_data();
     void draggingAnEdgeKeepsTheWindowCentred();
     void draggingStopsAtThePlotsEnds();
     void pressingAwayFromTheHandlesDragsNothing();
-    void hoverCursorMarksTheHandles();
     void windowWiderThanThePlotHasNoEdgeHandles();
     void paintingShadesOutsideTheWindow();
-    void uncheckingTheHistogramRemovesBarsAndStrip();
     void tooSmallWidgetPaintsNothing();
 };
 
-void TestLevWidView::handlesSitOnTheWindow()
+void TestLevWidView::plotFollowsTheWidgetSize()
 {
-    Fixture f;
-    const Handles &handles = f.histogram->handlePoints();
-    QCOMPARE(handles[HandleLow].x, 120);
-    QCOMPARE(handles[HandleLevel].x, 195);
-    QCOMPARE(handles[HandleHigh].x, 270);
-    for (const HandlePoint &h : handles)
-        QCOMPARE(h.y, kHandleY);
+    const HistogramPlot plot = examplePlot();
+    QCOMPARE(QRect(plot.left, plot.top, plot.width, plot.height), QRect(45, 20, 100, 200));
+    QCOMPARE(QList<int>({plot.baseline, plot.right(), plot.handleY()}), QList<int>({220, 145, 120}));
+    QCOMPARE(plot.scale, 0.05);
+}
+
+void TestLevWidView::tooSmallOrUnscaledPlots_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPointF>("range");
+    QTest::addColumn<bool>("drawable");
+    QTest::addColumn<bool>("scaled");
+    QTest::newRow("narrower than 56 pixels") << QSize(55, 300) << QPointF(-1, 1) << false << false;
+    QTest::newRow("56 pixels wide draws") << QSize(56, 300) << QPointF(-1, 1) << true << true;
+    QTest::newRow("lower than 66 pixels") << QSize(300, 65) << QPointF(-1, 1) << false << true;
+    QTest::newRow("66 pixels high draws") << QSize(300, 66) << QPointF(-1, 1) << true << true;
+    QTest::newRow("empty value range") << QSize(300, 300) << QPointF(1, 1) << true << false;
+    QTest::newRow("endless value range") << QSize(300, 300) << QPointF(-kInf, kInf) << true << false;
+    QTest::newRow("range not a number") << QSize(300, 300) << QPointF(kNan, 1) << true << false;
+}
+
+void TestLevWidView::tooSmallOrUnscaledPlots()
+{
+    QFETCH(QSize, size);
+    QFETCH(QPointF, range);
+    QFETCH(bool, scaled);
+    const HistogramPlot plot = histogramPlot(size.width(), size.height(), range.x(), range.y());
+    QTEST(plot.drawable(), "drawable");
+    QCOMPARE(plot.scaled(), scaled);
+    if (!scaled)
+        for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
+            QCOMPARE(h.x, -1);
+}
+
+void TestLevWidView::windowEdgesAndHandles()
+{
+    const HistogramPlot plot = examplePlot();
+    // Level 0, width 1000: edges at -500 and 500, 25 pixels either side of the middle.
+    const WindowMarks marks = windowMarks(plot, 0, 1000, -1000);
+    QCOMPARE(QList<int>({marks.lowX, marks.centreX, marks.highX}), QList<int>({70, 95, 120}));
+    const Handles handles = windowHandles(plot, marks);
+    for (int h : {HandleLow, HandleLevel, HandleHigh}) {
+        QCOMPARE(handleX(handles, h), 70 + 25 * h);
+        QCOMPARE(handles[h].y, 120);
+    }
+    // A value of 10 lies 0.5 pixels right of 95 and rounds away from zero.
+    QCOMPARE(plotX(plot, 10, -1000), 96);
+
+    // Edges beyond the plot have no handle; exactly on its ends they still do.
+    const Handles wide = windowHandles(plot, windowMarks(plot, 0, 4000, -1000));
+    QCOMPARE(QList<int>({wide[HandleLow].x, wide[HandleLevel].x, wide[HandleHigh].x}), QList<int>({-1, 95, -1}));
+    QCOMPARE(handleWithinReach(wide, 46, 120), -1);
+    const Handles full = windowHandles(plot, windowMarks(plot, 0, 2000, -1000));
+    QCOMPARE(QList<int>({full[HandleLow].x, full[HandleHigh].x}), QList<int>({45, 145}));
+
+    // Values far beyond doubles' reach still give pixel positions.
+    const WindowMarks far = windowMarks(plot, 1e300, 1e300, -1000);
+    QVERIFY(far.highX > plot.right());
+    QVERIFY(far.lowX > plot.right());
+}
+
+void TestLevWidView::reachPrefersTheHigherHandle_data()
+{
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<int>("handle");
+    QTest::newRow("nine pixels off in both directions") << QPoint(61, 111) << 0;
+    QTest::newRow("ten pixels left of the lower edge") << QPoint(60, 120) << -1;
+    QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
+    QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
+    QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
+}
+
+void TestLevWidView::reachPrefersTheHigherHandle()
+{
+    QFETCH(QPoint, at);
+    // Lower edge at 70, level at 86, upper edge at 120.
+    Handles handles;
+    handles[HandleLow] = {70, 120};
+    handles[HandleLevel] = {86, 120};
+    handles[HandleHigh] = {120, 120};
+    QTEST(handleWithinReach(handles, at.x(), at.y()), "handle");
+}
+
+void TestLevWidView::transferCurves_data()
+{
+    QTest::addColumn<double>("level");
+    QTest::addColumn<double>("width");
+    QTest::addColumn<bool>("invert");
+    QTest::addColumn<std::vector<PlotPoint>>("curve");
+    QTest::newRow("window inside the plot")
+        << 0.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 220}, {70, 220}, {120, 20}, {145, 20}};
+    QTest::newRow("inverted")
+        << 0.0 << 1000.0 << true << std::vector<PlotPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
+    // Edges at -5 and 195: the ramp rises 200 pixels over 200, cut at 45 (50 up)
+    // and 145 (150 up).
+    QTest::newRow("window wider than the plot") << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
+    QTest::newRow("wider and inverted") << 0.0 << 4000.0 << true << std::vector<PlotPoint>{{45, 70}, {145, 170}};
+    // Both edges on one pixel: a step.
+    QTest::newRow("width 1")
+        << 0.0 << 1.0 << false << std::vector<PlotPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
+    QTest::newRow("window left of the plot") << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
+}
+
+void TestLevWidView::transferCurves()
+{
+    QFETCH(double, level);
+    QFETCH(double, width);
+    QFETCH(bool, invert);
+    QFETCH(std::vector<PlotPoint>, curve);
+    const HistogramPlot plot = examplePlot();
+    const std::vector<PlotPoint> computed = transferCurve(plot, windowMarks(plot, level, width, -1000), invert);
+    QCOMPARE(computed.size(), curve.size());
+    for (size_t i = 0; i < curve.size(); ++i)
+        QCOMPARE(computed[i], curve[i]);
+}
+
+void TestLevWidView::barsAndDragsRoundAsDrawn_data()
+{
+    QTest::addColumn<double>("computed");
+    QTest::addColumn<double>("expected");
+    const HistogramPlot plot = examplePlot();
+    // Bars reach half the plot's 200 pixels at the peak, taken toward zero.
+    QTest::newRow("the peak reaches half of 200") << double(barHeight(100, 100, 200)) << 100.0;
+    QTest::newRow("a quarter of the peak") << double(barHeight(25, 100, 200)) << 25.0;
+    QTest::newRow("1 * 200 / 3 toward zero") << double(barHeight(1, 1.5, 200)) << 66.0;
+    QTest::newRow("background bin above twice the peak") << double(barHeight(900, 100, 200)) << 200.0;
+    QTest::newRow("empty bin") << double(barHeight(0, 100, 200)) << 0.0;
+    QTest::newRow("count not a number") << double(barHeight(kNan, 100, 200)) << 0.0;
+    QTest::newRow("peak not a number") << double(barHeight(10, kNan, 200)) << 0.0;
+    // Level 500, width 1000: q = 0.255, grey 0.255 v + 0.5 taken toward zero.
+    QTest::newRow("0 gives 0.5") << double(barGrey(0, 500, 1000, false)) << 0.0;
+    QTest::newRow("the level is mid grey") << double(barGrey(500, 500, 1000, false)) << 128.0;
+    QTest::newRow("the upper edge saturates") << double(barGrey(1000, 500, 1000, false)) << 255.0;
+    QTest::newRow("below the window") << double(barGrey(-300, 500, 1000, false)) << 0.0;
+    QTest::newRow("inverted 0") << double(barGrey(0, 500, 1000, true)) << 255.0;
+    QTest::newRow("inverted level") << double(barGrey(500, 500, 1000, true)) << 127.0;
+    QTest::newRow("grey of not a number") << double(barGrey(kNan, 500, 1000, false)) << 0.0;
+    // Drags stay on the plot; the level handle at 95 is value 0, each pixel 20 units.
+    QTest::newRow("drag by the grab offset") << double(dragX(plot, 100, -3)) << 97.0;
+    QTest::newRow("drag left of the axis") << double(dragX(plot, 10, 0)) << 45.0;
+    QTest::newRow("drag past the end") << double(dragX(plot, 1000, 0)) << 145.0;
+    QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
+    QTest::newRow("level at the middle") << double(draggedLevel(plot, 95, -1000)) << 0.0;
+    QTest::newRow("level a pixel right") << double(draggedLevel(plot, 96, -1000)) << 20.0;
+    QTest::newRow("level at the axis") << double(draggedLevel(plot, 45, -1000)) << -1000.0;
+    // An edge 25 pixels from the level is 500 units: width 1000 either side.
+    QTest::newRow("lower edge 25 left") << draggedWidth(plot, 70, 95) << 1000.0;
+    QTest::newRow("upper edge 25 right") << draggedWidth(plot, 120, 95) << 1000.0;
+    QTest::newRow("edge on the level") << draggedWidth(plot, 95, 95) << 1.0;
+    QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
+    QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
+    QTest::newRow("below half") << double(roundPixel(10.49)) << 10.0;
+}
+
+void TestLevWidView::barsAndDragsRoundAsDrawn()
+{
+    QFETCH(double, computed);
+    QTEST(computed, "expected");
 }
 
 void TestLevWidView::draggingTheLevelHandleMovesTheLevel()
 {
     Fixture f;
+    QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
+             QList<int>({120, 195, 270}));
+    QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
     // Grabbed two pixels right of the handle; the handle follows at that offset
     // to x = 225, 30 pixels or 200 units up.
     drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
@@ -117,7 +293,7 @@ void TestLevWidView::draggingTheLevelHandleMovesTheLevel()
     QCOMPARE(f.dialog->levelEdit->text(), QStringLiteral("  700"));
     QCOMPARE(f.histogram->draggedHandle(), -1);
     f.paint();
-    QCOMPARE(f.histogram->handlePoints()[HandleLevel].x, 225);
+    QCOMPARE(f.handle(HandleLevel), 225);
 }
 
 void TestLevWidView::draggingAnEdgeKeepsTheWindowCentred_data()
@@ -152,16 +328,13 @@ void TestLevWidView::draggingStopsAtThePlotsEnds()
     f.paint();
     drag(f.histogram, QPoint(345, 120), QPoint(-5000, 120));
     QCOMPARE(f.view->displayLevel(), -500.0);
-    QVERIFY(f.view->displayLevel() >= f.view->levelMin());
 
     // With the level at -500 the upper edge starts at x = 120; dragged far right it
     // stops at the plot's end, 300 pixels or 2000 units from the level.
     f.paint();
-    const int highX = f.histogram->handlePoints()[HandleHigh].x;
-    QCOMPARE(highX, 120);
-    drag(f.histogram, QPoint(highX, 120), QPoint(5000, 120));
+    QCOMPARE(f.handle(HandleHigh), 120);
+    drag(f.histogram, QPoint(120, 120), QPoint(5000, 120));
     QVERIFY(std::fabs(f.view->displayWidth() - 4000) <= kWidthSliderStep * 4000 + 0.5);
-    QVERIFY(f.view->displayWidth() <= f.view->widthMax());
 }
 
 void TestLevWidView::pressingAwayFromTheHandlesDragsNothing()
@@ -176,18 +349,14 @@ void TestLevWidView::pressingAwayFromTheHandlesDragsNothing()
     // Any button grabs a handle.
     sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(195, 120), Qt::RightButton, Qt::RightButton);
     QCOMPARE(f.histogram->draggedHandle(), int(HandleLevel));
-}
+    sendMouse(f.histogram, QEvent::MouseButtonRelease, QPoint(195, 120), Qt::RightButton, Qt::NoButton);
 
-void TestLevWidView::hoverCursorMarksTheHandles()
-{
-    Fixture f;
+    // Hovering marks the handles; released away from them, a drag gives the arrow back.
     QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
     sendMouse(f.histogram, QEvent::MouseMove, QPoint(204, 129), Qt::NoButton, Qt::NoButton);
     QCOMPARE(f.histogram->cursor().shape(), Qt::SizeHorCursor);
     sendMouse(f.histogram, QEvent::MouseMove, QPoint(205, 120), Qt::NoButton, Qt::NoButton);
     QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
-
-    // Released away from the handles, a drag gives the arrow back.
     sendMouse(f.histogram, QEvent::MouseMove, QPoint(270, 120), Qt::NoButton, Qt::NoButton);
     QCOMPARE(f.histogram->cursor().shape(), Qt::SizeHorCursor);
     drag(f.histogram, QPoint(270, 120), QPoint(320, 60));
@@ -199,10 +368,8 @@ void TestLevWidView::windowWiderThanThePlotHasNoEdgeHandles()
     Fixture f;
     f.dialog->widthEdit->setText(QStringLiteral("5000"));
     f.paint();
-    const Handles &handles = f.histogram->handlePoints();
-    QCOMPARE(handles[HandleLow].x, -1);
-    QCOMPARE(handles[HandleLevel].x, 195);
-    QCOMPARE(handles[HandleHigh].x, -1);
+    QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
+             QList<int>({-1, 195, -1}));
     drag(f.histogram, QPoint(45, 120), QPoint(100, 120));
     QCOMPARE(f.view->displayWidth(), 5000.0);
     QCOMPARE(f.view->displayLevel(), 500.0);
@@ -211,8 +378,8 @@ void TestLevWidView::windowWiderThanThePlotHasNoEdgeHandles()
 void TestLevWidView::paintingShadesOutsideTheWindow()
 {
     Fixture f;
-    const QImage picture = f.paint();
-    QCOMPARE(picture.size(), QSize(kWidgetWidth, kWidgetHeight));
+    QImage picture = f.paint();
+    QCOMPARE(picture.size(), QSize(355, 265));
     QCOMPARE(picture.pixelColor(2, 2), kWhite);
     // Above the bars, below the strip, off the grid: shaded left and right of the
     // window (x = 120..270), white inside it.
@@ -222,21 +389,15 @@ void TestLevWidView::paintingShadesOutsideTheWindow()
     // The ramp left of the axis runs from black at the baseline to white at the top.
     QVERIFY(picture.pixelColor(35, 220).red() <= 2);
     QVERIFY(picture.pixelColor(35, 21).red() >= 253);
-}
-
-void TestLevWidView::uncheckingTheHistogramRemovesBarsAndStrip()
-{
-    Fixture f;
-    // Bin 5 (x = 60) ends at -380, far below the window: drawn black.
-    QImage picture = f.paint();
-    QCOMPARE(picture.pixelColor(61, 10), kBlack);
-    QCOMPARE(picture.pixelColor(61, 170), kBlack);
+    // Bin 5 (x = 60) ends at -380, far below the window: its bar and strip are black,
+    // and unchecking the histogram removes both.
+    QCOMPARE(picture.pixelColor(61, 10), QColor(Qt::black));
+    QCOMPARE(picture.pixelColor(61, 170), QColor(Qt::black));
     f.dialog->histoBox->setChecked(false);
     picture = f.paint();
     QCOMPARE(picture.pixelColor(61, 10), kWhite);
     QCOMPARE(picture.pixelColor(61, 170), kShade);
-    // The handles stay.
-    QCOMPARE(f.histogram->handlePoints()[HandleLevel].x, 195);
+    QCOMPARE(f.handle(HandleLevel), 195);
 }
 
 void TestLevWidView::tooSmallWidgetPaintsNothing()
@@ -244,8 +405,7 @@ void TestLevWidView::tooSmallWidgetPaintsNothing()
     Fixture f;
     for (QSize size : {QSize(55, 300), QSize(300, 65)}) {
         f.histogram->resize(size);
-        const QImage picture = f.paint();
-        QVERIFY(picture.pixelColor(2, 2) != kWhite);
+        QVERIFY(f.paint().pixelColor(2, 2) != kWhite);
         for (const HandlePoint &h : f.histogram->handlePoints())
             QCOMPARE(h.x, -1);
     }
