@@ -1,7 +1,7 @@
 #include "views/mriview.h"
 
+#include "testimage.h"
 #include "app/mainwindow.h"
-#include "numerics/matrixmemory.h"
 #include "views/animationcontrols.h"
 #include "views/programclock.h"
 #include "testrunner.h"
@@ -19,37 +19,11 @@ namespace {
 
 // Signals are products of a few exponentials of order-one arguments.
 constexpr double kSignalTolerance = 1e-9;
-constexpr double kPd = 1000;
-constexpr double kT1 = 500;
-constexpr double kT2 = 100;
 
-// A uniform PD/T1/T2 case of 8 x 8 pixels.
-void makeMriCase(MainWindow &main)
-{
-    CaseData &data = main.session().caseData;
-    data.rows = 8;
-    data.cols = 8;
-    data.isMri = true;
-    data.fullScale = 2000;
-    data.pd = dmatrix(1, 8, 1, 8);
-    data.t1 = dmatrix(1, 8, 1, 8);
-    data.t2 = dmatrix(1, 8, 1, 8);
-    for (int x = 1; x <= 8; ++x)
-        for (int y = 1; y <= 8; ++y) {
-            data.pd[x][y] = kPd;
-            data.t1[x][y] = kT1;
-            data.t2[x][y] = kT2;
-        }
-}
-
+// The spin-echo signal of the uniform case below: PD 1000, T1 500, T2 100.
 double spinEcho(double te, double tr)
 {
-    return kPd * (1 - std::exp(-tr / kT1)) * std::exp(-te / kT2);
-}
-
-bool nearSignal(double value, double expected)
-{
-    return std::abs(value - expected) <= kSignalTolerance * std::abs(expected);
+    return 1000 * (1 - std::exp(-tr / 500)) * std::exp(-te / 100);
 }
 
 } // namespace
@@ -64,126 +38,163 @@ private slots:
     void init();
     void cleanup();
     void startsFromHydrogenDensityWithItsControls();
-    void echoTimeFollowsTheClock();
-    void trSliderTakesEffectWhenTheCycleEnds();
-    void speedBoxStretchesTheCycle();
+    void echoTimeFollowsTheClockAndTr_data();
+    void echoTimeFollowsTheClockAndTr();
+    void trSliderWaitsForTheCycleAndSpeedStretchesIt();
     void doubleClickPausesAndResumesFromFrozenEchoTime();
-    void trBeyondTheSliderIsKeptUntilMoved();
-    void trWithoutCycleStillAnimates();
-    void controlsAreLaidOutAroundThePicture();
-    void statusShowsValueUnderTheMouse();
 
 private:
-    std::unique_ptr<MriView> makeAnimation(MainWindow &main, int tr = 500);
+    // Advances the clock by ms and draws the next frame.
+    void tick(double ms);
+    // The echo time of the animation, then Tr (animation's, pending) as shown.
+    void checkTiming(double te, double tr);
+
     double now = 0;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<MriView> view;
 };
 
 void MriViewAnimationTest::init()
 {
     now = 10000;
     setClockSource([this] { return now; });
+    main = std::make_unique<MainWindow>();
+    CaseData &data = main->session().caseData;
+    data.rows = data.cols = 8;
+    data.isMri = true;
+    data.fullScale = 2000;
+    data.pd = makeImage(8, 8, [](int, int) { return 1000.0; });
+    data.t1 = makeImage(8, 8, [](int, int) { return 500.0; });
+    data.t2 = makeImage(8, 8, [](int, int) { return 100.0; });
+    main->session().recording.tr = 500;
+    view = std::make_unique<MriView>(main->session(), ViewAnimation);
+    view->resize(330, 350);
+    view->show();
 }
 
 void MriViewAnimationTest::cleanup()
 {
+    view.reset();
+    main.reset();
     setClockSource({});
 }
 
-std::unique_ptr<MriView> MriViewAnimationTest::makeAnimation(MainWindow &main, int tr)
+void MriViewAnimationTest::tick(double ms)
 {
-    makeMriCase(main);
-    main.session().recording.tr = tr;
-    auto view = std::make_unique<MriView>(main.session(), ViewAnimation);
-    view->resize(330, 350);
-    view->show();
-    return view;
+    now += ms;
+    view->animFrame();
+}
+
+void MriViewAnimationTest::checkTiming(double te, double tr)
+{
+    QVERIFY(std::abs(view->recordingParams().te - te) < kSignalTolerance);
+    QCOMPARE(view->recordingParams().tr, tr);
+    const double expected = spinEcho(te, tr);
+    QVERIFY(std::abs(view->imageData()[4][4] - expected) <= kSignalTolerance * expected);
 }
 
 void MriViewAnimationTest::startsFromHydrogenDensityWithItsControls()
 {
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
     QVERIFY(view->animationRunning());
-    QCOMPARE(view->imageData()[1][1], kPd);
+    QCOMPARE(view->imageData()[1][1], 1000.0);
     AnimationControls *controls = view->animationControls();
-    QVERIFY(controls);
     QCOMPARE(controls->trSlider->orientation(), Qt::Vertical);
-    QCOMPARE(controls->trSlider->minimum(), 50);
-    QCOMPARE(controls->trSlider->maximum(), 5000);
-    QCOMPARE(controls->trSlider->value(), 500);
+    QCOMPARE(QList<int>({controls->trSlider->minimum(), controls->trSlider->maximum(), controls->trSlider->value()}),
+             QList<int>({50, 5000, 500}));
     QCOMPARE(controls->trCaption->text(), QStringLiteral("TR"));
     QCOMPARE(controls->trValue->text(), QStringLiteral("500"));
     QCOMPARE(controls->teLabel->text(), QString());
     QCOMPARE(controls->speedCaption->text(), QStringLiteral("Animation speed:"));
-    const QStringList speeds{QStringLiteral("Double"), QStringLiteral("Real time"), QStringLiteral("Half"),
-                             QStringLiteral("Quarter"), QStringLiteral("Tenth")};
-    QCOMPARE(controls->speedBox->count(), speeds.size());
-    for (int i = 0; i < speeds.size(); ++i)
-        QCOMPARE(controls->speedBox->itemText(i), speeds.at(i));
+    QStringList speeds;
+    for (int i = 0; i < controls->speedBox->count(); ++i)
+        speeds << controls->speedBox->itemText(i);
+    QCOMPARE(speeds, QStringList({"Double", "Real time", "Half", "Quarter", "Tenth"}));
     QCOMPARE(controls->speedBox->currentIndex(), 1);
+
+    // 330 x 350 less the status bar: W = 330, H = 330; picture area 290 x 300.
+    QCOMPARE(QSize(view->areaWidth(), view->areaHeight()), QSize(290, 300));
+    QCOMPARE(controls->trSlider->geometry(), QRect(295, 30, 30, 240));
+    QCOMPARE(controls->trCaption->geometry(), QRect(290, 0, 40, 30));
+    QCOMPARE(controls->trValue->geometry(), QRect(290, 270, 40, 30));
+    QCOMPARE(controls->teLabel->geometry(), QRect(0, 300, 72, 30));
+    QCOMPARE(controls->speedBox->pos(),
+             QPoint(290 + 35 - controls->speedBox->width(), 300 + (30 - controls->speedBox->height()) / 2));
+    QCOMPARE(controls->speedCaption->pos(), QPoint(controls->speedBox->x() - controls->speedCaption->width() - 5,
+                                                   300 + (30 - controls->speedCaption->height()) / 2));
 }
 
-void MriViewAnimationTest::echoTimeFollowsTheClock()
+void MriViewAnimationTest::echoTimeFollowsTheClockAndTr_data()
 {
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
-    now += 250;
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 250.0);
-    QVERIFY(nearSignal(view->imageData()[4][4], spinEcho(250, 500)));
-    now += 300; // 550 ms: 50 ms into the second cycle
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 50.0);
-    QVERIFY(nearSignal(view->imageData()[4][4], spinEcho(50, 500)));
+    QTest::addColumn<int>("startTr");
+    QTest::addColumn<QString>("trShown");
+    QTest::addColumn<int>("sliderAt");
+    QTest::addColumn<double>("ms");
+    QTest::addColumn<double>("te");
+    QTest::addColumn<double>("tr");
+    QTest::newRow("within the first cycle") << 500 << "500" << 500 << 250.0 << 250.0 << 500.0;
+    QTest::newRow("into the second cycle") << 500 << "500" << 500 << 550.0 << 50.0 << 500.0;
+    // Beyond the slider: the slider stops at its end, the Tr is kept until it is moved.
+    QTest::newRow("tr beyond the slider") << 8000 << "8000" << 5000 << 6000.0 << 6000.0 << 8000.0;
+    // "-tr 0" on the command line: no cycle could end; the slider's 50 ms stand in.
+    QTest::newRow("tr without cycle") << 0 << "50" << 50 << 1234.0 << 34.0 << 50.0;
+}
+
+void MriViewAnimationTest::echoTimeFollowsTheClockAndTr()
+{
+    QFETCH(int, startTr);
+    QFETCH(double, ms);
+    QFETCH(double, te);
+    QFETCH(double, tr);
+    main->session().recording.tr = startTr;
+    view = std::make_unique<MriView>(main->session(), ViewAnimation);
+    QTEST(view->animationControls()->trValue->text(), "trShown");
+    QTEST(view->animationControls()->trSlider->value(), "sliderAt");
+    tick(ms);
+    checkTiming(te, tr);
     // The window stays that of the Te 40 / Tr 500 picture of construction.
     QCOMPARE(view->rangeHigh(), 500.0);
 }
 
-void MriViewAnimationTest::trSliderTakesEffectWhenTheCycleEnds()
+void MriViewAnimationTest::trSliderWaitsForTheCycleAndSpeedStretchesIt()
 {
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
-    now += 400;
-    view->animFrame();
+    tick(400);
     view->animationControls()->trSlider->setValue(1000);
     QCOMPARE(view->animationControls()->trValue->text(), QStringLiteral("1000"));
-    now += 200; // 600 ms: the cycle is now measured against 1000 ms, Tr still 500
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 600.0);
-    QCOMPARE(view->recordingParams().tr, 500.0);
-    QVERIFY(nearSignal(view->imageData()[1][1], spinEcho(600, 500)));
-    now += 500; // 1100 ms: 100 ms into a cycle with Tr 1000
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 100.0);
-    QCOMPARE(view->recordingParams().tr, 1000.0);
-    QVERIFY(nearSignal(view->imageData()[1][1], spinEcho(100, 1000)));
-}
+    // The new Tr takes effect when the cycle ends, measured against 1000 ms.
+    tick(200);
+    checkTiming(600, 500);
+    tick(500);
+    checkTiming(100, 1000);
 
-void MriViewAnimationTest::speedBoxStretchesTheCycle()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
+    view = std::make_unique<MriView>(main->session(), ViewAnimation);
     view->animationControls()->speedBox->setCurrentIndex(4); // "Tenth"
     QCOMPARE(view->echoTimeSweep().speed(), 0.1);
-    now += 4000;
-    view->animFrame();
-    QVERIFY(std::abs(view->recordingParams().te - 400) < 1e-9);
+    tick(4000);
+    checkTiming(400, 500);
     // "Double" counts at once: 4100 ms are 16 whole cycles of 250 ms and 100 ms.
     view->animationControls()->speedBox->setCurrentIndex(0);
-    now += 100;
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 200.0);
+    tick(100);
+    checkTiming(200, 500);
 }
 
 void MriViewAnimationTest::doubleClickPausesAndResumesFromFrozenEchoTime()
 {
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
     view->setLevelWidth(321, 654);
-    now += 250.4;
-    view->animFrame();
+    main->session().selectedPixel = QPoint(2, 3);
+    tick(100);
+    // The status is renewed every fifth step of all animations together.
+    for (int i = 0; i < 4; ++i)
+        tick(0);
+    const auto status = [](double te) {
+        return QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(te, 500)), 3, 'f', 0);
+    };
+    QCOMPARE(view->viewStatusBar()->currentMessage(), status(100));
+
+    // Paused between two renewals, the read-out is that of the frozen picture.
+    tick(150.4);
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(!view->animationRunning());
+    QCOMPARE(view->viewStatusBar()->currentMessage(), status(250.4));
     QCOMPARE(view->animationControls()->teLabel->text(), QStringLiteral(" TE=250"));
     // An animation keeps its window on a double click.
     QCOMPARE(view->displayLevel(), 321.0);
@@ -192,80 +203,14 @@ void MriViewAnimationTest::doubleClickPausesAndResumesFromFrozenEchoTime()
     QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(view->animationRunning());
     QCOMPARE(view->animationControls()->teLabel->text(), QString());
-    view->animFrame();
-    QVERIFY(std::abs(view->recordingParams().te - 250.4) < 1e-9);
-    now += 10;
-    view->animFrame();
-    QVERIFY(std::abs(view->recordingParams().te - 260.4) < 1e-9);
-}
+    tick(0);
+    checkTiming(250.4, 500);
+    tick(10);
+    checkTiming(260.4, 500);
 
-void MriViewAnimationTest::trBeyondTheSliderIsKeptUntilMoved()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main, 8000);
-    QCOMPARE(view->animationControls()->trSlider->value(), 5000);
-    QCOMPARE(view->animationControls()->trValue->text(), QStringLiteral("8000"));
-    now += 6000;
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 6000.0);
-    QCOMPARE(view->recordingParams().tr, 8000.0);
-}
-
-void MriViewAnimationTest::trWithoutCycleStillAnimates()
-{
-    // "-tr 0" on the command line: no cycle could end; the slider's 50 ms stand in.
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main, 0);
-    QCOMPARE(view->animationControls()->trSlider->value(), 50);
-    QCOMPARE(view->animationControls()->trValue->text(), QStringLiteral("50"));
-    now += 1234;
-    view->animFrame();
-    QCOMPARE(view->recordingParams().te, 34.0);
-    QCOMPARE(view->recordingParams().tr, 50.0);
-}
-
-void MriViewAnimationTest::controlsAreLaidOutAroundThePicture()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
-    // 330 x 350 less the status bar: W = 330, H = 330; picture area 290 x 300.
-    QCOMPARE(view->areaWidth(), 290);
-    QCOMPARE(view->areaHeight(), 300);
-    AnimationControls *controls = view->animationControls();
-    QCOMPARE(controls->trSlider->geometry(), QRect(295, 30, 30, 240));
-    QCOMPARE(controls->trCaption->geometry(), QRect(290, 0, 40, 30));
-    QCOMPARE(controls->trValue->geometry(), QRect(290, 270, 40, 30));
-    QCOMPARE(controls->teLabel->geometry(), QRect(0, 300, 72, 30));
-    QCOMPARE(controls->speedBox->x(), 290 + 35 - controls->speedBox->width());
-    QCOMPARE(controls->speedBox->y(), 300 + (30 - controls->speedBox->height()) / 2);
-    QCOMPARE(controls->speedCaption->x(), controls->speedBox->x() - controls->speedCaption->width() - 5);
-    QCOMPARE(controls->speedCaption->y(), 300 + (30 - controls->speedCaption->height()) / 2);
-}
-
-void MriViewAnimationTest::statusShowsValueUnderTheMouse()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = makeAnimation(main);
-    now += 100;
-    main.session().selectedPixel = QPoint(2, 3);
-    // The status is renewed every fifth step of all animations together.
+    main->session().selectedPixel = QPoint(-1, -1);
     for (int i = 0; i < 5; ++i)
-        view->animFrame();
-    const QString expected =
-        QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(100, 500)), 3, 'f', 0);
-    QCOMPARE(view->viewStatusBar()->currentMessage(), expected);
-
-    // Paused between two renewals, the read-out is that of the frozen picture.
-    now += 30;
-    view->animFrame();
-    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
-    QCOMPARE(view->viewStatusBar()->currentMessage(),
-             QStringLiteral("Signal strength: %1").arg(std::round(spinEcho(130, 500)), 3, 'f', 0));
-    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
-
-    main.session().selectedPixel = QPoint(-1, -1);
-    for (int i = 0; i < 5; ++i)
-        view->animFrame();
+        tick(0);
     QCOMPARE(view->viewStatusBar()->currentMessage(), QString());
 }
 
