@@ -1,7 +1,7 @@
 #include "views/pixeltime.h"
 
+#include "testimage.h"
 #include "cases/casedata.h"
-#include "numerics/matrixmemory.h"
 #include "views/pixeltimescale.h"
 #include "testrunner.h"
 
@@ -18,10 +18,7 @@ namespace {
 class KeyRecorder : public QWidget
 {
 public:
-    explicit KeyRecorder(bool accepting, QWidget *parent = nullptr)
-        : QWidget(parent), accepting(accepting)
-    {
-    }
+    explicit KeyRecorder(bool accepting, QWidget *parent = nullptr) : QWidget(parent), accepting(accepting) {}
     QList<int> keys;
 
 protected:
@@ -45,11 +42,7 @@ struct Series
         data.rows = 3;
         data.frames = 4;
         data.cols = 8;
-        data.pd = dmatrix(1, 3, 1, 8);
-        for (int a = 0; a < 3; ++a)
-            for (int k = 0; k < 4; ++k)
-                for (int b = 0; b < 2; ++b)
-                    data.pd[a + 1][b + 1 + 2 * k] = 1000 + 100 * a + 10 * b + k;
+        data.pd = makeImage(3, 8, [](int x, int c) { return 1000.0 + 100 * (x - 1) + 10 * ((c - 1) % 2) + (c - 1) / 2; });
     }
     ~Series() { data.release(); }
 };
@@ -70,29 +63,14 @@ class TestPixelTime : public QObject
     Q_OBJECT
 
 private slots:
-    void startsWithZeros();
     void takesTheSeriesOfAPixel_data();
     void takesTheSeriesOfAPixel();
     void maximumLimitsTheFrames();
     void labelsAroundTheMean_data();
     void labelsAroundTheMean();
     void freshWindowDrawsOnTheMiddleLine();
-    void tooSmallWindowPaintsNothing();
-    void keysGoToTheView();
-    void unusedKeysTravelOnUpwards();
-    void sitsBesideTheView();
+    void keysTravelToTheViewAndUpwards();
 };
-
-void TestPixelTime::startsWithZeros()
-{
-    PixelTime curve(nullptr, 99);
-    QCOMPARE(curve.count(), 99);
-    QCOMPARE(curve.size(), QSize(250, 150));
-    for (int k = 0; k < 99; ++k)
-        QCOMPARE(curve.value(k), 0.0);
-    PixelTime none(nullptr, -3);
-    QCOMPARE(none.count(), 0);
-}
 
 void TestPixelTime::takesTheSeriesOfAPixel_data()
 {
@@ -126,21 +104,18 @@ void TestPixelTime::maximumLimitsTheFrames()
     Series series;
     PixelTime curve(nullptr, 4);
     curve.fillFromSeries(series.data, 2, 1, 2);
-    QCOMPARE(curve.value(0), 1210.0);
-    QCOMPARE(curve.value(1), 1211.0);
-    QCOMPARE(curve.value(2), 0.0);
+    QCOMPARE(QList<double>({curve.value(0), curve.value(1), curve.value(2)}), QList<double>({1210, 1211, 0}));
 
     // More values than the case has frames: the missing frames are 0.
     PixelTime longer(nullptr, 6);
+    QCOMPARE(longer.size(), QSize(250, 150));
+    QCOMPARE(longer.value(0), 0.0); // before any pixel is chosen
     longer.fillFromSeries(series.data, 0, 0);
-    QCOMPARE(longer.value(3), 1003.0);
-    QCOMPARE(longer.value(4), 0.0);
-    QCOMPARE(longer.value(5), 0.0);
-
-    // A case without frames gives zeros.
-    CaseData empty;
-    longer.fillFromSeries(empty, 0, 0);
+    QCOMPARE(QList<double>({longer.value(3), longer.value(4), longer.value(5)}), QList<double>({1003, 0, 0}));
+    // A case without frames gives zeros, and so does a curve without values.
+    longer.fillFromSeries(CaseData(), 0, 0);
     QCOMPARE(longer.value(0), 0.0);
+    QCOMPARE(PixelTime(nullptr, -3).count(), 0);
 }
 
 void TestPixelTime::labelsAroundTheMean_data()
@@ -157,8 +132,8 @@ void TestPixelTime::labelsAroundTheMean_data()
 
 void TestPixelTime::labelsAroundTheMean()
 {
-    QFETCH(double, mean);
     QFETCH(QList<double>, labels);
+    QFETCH(double, mean);
     const std::vector<double> computed = timeCurveLabels(mean);
     QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
     // A label of 0 is never written as "-0".
@@ -186,58 +161,39 @@ void TestPixelTime::freshWindowDrawsOnTheMiddleLine()
     // The bands are the statistics' blocks: frames 1 and 2 none, then ten frames of
     // rest (light) from x = 74.5, ten of task (dark) from 146.9, rest from 219.3; 25
     // frames are 7.24 pixels apart.
-    PixelTime blocks(nullptr, 25);
-    const QImage banded = blocks.grab().toImage();
+    const QImage banded = PixelTime(nullptr, 25).grab().toImage();
     QCOMPARE(banded.pixelColor(70, 30), QColor(255, 255, 255));
     QCOMPARE(banded.pixelColor(100, 30), QColor(230, 230, 230));
     QCOMPARE(banded.pixelColor(180, 30), QColor(200, 200, 200));
     QCOMPARE(banded.pixelColor(230, 30), QColor(230, 230, 230));
-}
 
-void TestPixelTime::tooSmallWindowPaintsNothing()
-{
+    // Too small a window, or no frames, paints nothing.
     for (QSize size : {QSize(70, 150), QSize(250, 34)}) {
-        PixelTime curve(nullptr, 10);
         curve.resize(size);
-        const QImage picture = curve.grab().toImage();
-        QVERIFY(picture.pixelColor(size.width() - 2, size.height() - 2) != QColor(255, 255, 255));
+        QVERIFY(curve.grab().toImage().pixelColor(size.width() - 2, size.height() - 2) != QColor(255, 255, 255));
     }
-    PixelTime empty(nullptr, 0);
-    QVERIFY(empty.grab().toImage().pixelColor(200, 100) != QColor(255, 255, 255));
+    QVERIFY(PixelTime(nullptr, 0).grab().toImage().pixelColor(200, 100) != QColor(255, 255, 255));
 }
 
-void TestPixelTime::keysGoToTheView()
-{
-    KeyRecorder view(true);
-    auto *curve = new PixelTime(&view, 10);
-    curve->show();
-    QVERIFY(QTest::qWaitForWindowExposed(curve));
-    QTest::keyClick(curve, Qt::Key_Right);
-    QTest::keyClick(curve, Qt::Key_Escape);
-    QCOMPARE(view.keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
-    // Escape does not close the window.
-    QVERIFY(curve->isVisible());
-    QCOMPARE(curve->result(), 0);
-}
-
-void TestPixelTime::unusedKeysTravelOnUpwards()
+void TestPixelTime::keysTravelToTheViewAndUpwards()
 {
     KeyRecorder mainWindow(true);
     auto *view = new KeyRecorder(false, &mainWindow);
     auto *curve = new PixelTime(view, 10);
     curve->show();
-    QTest::keyClick(curve, Qt::Key_Left);
-    QCOMPARE(view->keys, QList<int>{Qt::Key_Left});
-    QCOMPARE(mainWindow.keys, QList<int>{Qt::Key_Left});
-}
+    QVERIFY(QTest::qWaitForWindowExposed(curve));
+    QTest::keyClick(curve, Qt::Key_Right);
+    QTest::keyClick(curve, Qt::Key_Escape);
+    QCOMPARE(view->keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
+    QCOMPARE(mainWindow.keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
+    // Escape does not close the window.
+    QVERIFY(curve->isVisible());
+    QCOMPARE(curve->result(), 0);
 
-void TestPixelTime::sitsBesideTheView()
-{
-    QWidget mainWindow;
+    // It sits beside the main window, at the given offset from its left.
     mainWindow.setGeometry(100, 80, 800, 600);
-    PixelTime curve(nullptr, 10);
-    curve.placeBeside(&mainWindow, 500);
-    QCOMPARE(curve.pos(), QPoint(mainWindow.x() + 500 - curve.width(), mainWindow.geometry().top()));
+    curve->placeBeside(&mainWindow, 500);
+    QCOMPARE(curve->pos(), QPoint(mainWindow.x() + 500 - curve->width(), mainWindow.geometry().top()));
 }
 
 RELAXON_TEST_CLASS(TestPixelTime)
