@@ -397,7 +397,7 @@ void MriViewTest::significantPixelsAreColoured()
     CaseData &data = main.session().caseData;
     data.rows = data.cols = 2;
     data.frames = 1;
-    data.pValue = makeImage(2, 2, [](int x, int y) { return x == 1 ? (y == 1 ? 0.02 : 0.05) : 0.08; });
+    data.pValue = makeImage(2, 2, [](int x, int y) { return x == 1 ? (y == 1 ? 0.02 : 0.05) : 0.2 / 3; }); // the last on the boundary
     double **image = makeImage(2, 2, [](int x, int y) { return x == 2 && y == 2 ? 300.0 : -300.0; });
     MriView view(main.session(), ViewNewRecording, image, 2, 2);
     view.setLevelWidth(300, 2);

@@ -67,8 +67,6 @@ private slots:
     void draggingMovesLevelLinearlyAndWidthLogarithmically_data();
     void draggingMovesLevelLinearlyAndWidthLogarithmically();
     void draggingWithExtremeBoundsStaysInsideThem();
-    void overlaysFollowTheirData_data();
-    void overlaysFollowTheirData();
     void gradientArrowPointsAlongAngle_data();
     void gradientArrowPointsAlongAngle();
     void glyphFollowsPrincipalDirection();
@@ -86,9 +84,7 @@ void MriViewArithmeticTest::pictureKeepsSquarePixelsAndIsCentred_data()
     QTest::addColumn<QSize>("area");
     QTest::addColumn<QSize>("image");
     QTest::addColumn<QRect>("picture");
-    QTest::newRow("square image in wide area") << QSize(400, 300) << QSize(256, 256) << QRect(50, 0, 300, 300);
     QTest::newRow("square image in tall area") << QSize(300, 400) << QSize(256, 256) << QRect(0, 50, 300, 300);
-    QTest::newRow("exact fit") << QSize(256, 256) << QSize(256, 256) << QRect(0, 0, 256, 256);
     QTest::newRow("wide image") << QSize(400, 400) << QSize(200, 100) << QRect(0, 100, 400, 200);
     QTest::newRow("tall image") << QSize(400, 400) << QSize(100, 200) << QRect(100, 0, 200, 400);
     // (300 - 255) / 2 = 22.5 rounds away from zero
@@ -132,11 +128,7 @@ void MriViewArithmeticTest::clampingKeepsWindowInsideBounds_data()
 {
     QTest::addColumn<QPointF>("window"); // (level, width)
     QTest::addColumn<QPointF>("clamped");
-    QTest::newRow("inside") << QPointF(500, 1000) << QPointF(500, 1000);
-    QTest::newRow("width too large") << QPointF(500, 30000) << QPointF(500, 20000);
-    QTest::newRow("level too low") << QPointF(-5000, 100) << QPointF(-2000, 100);
     QTest::newRow("level too high") << QPointF(5000, 100) << QPointF(4000, 100);
-    QTest::newRow("width below one") << QPointF(0, 0.25) << QPointF(0, 1);
     QTest::newRow("not a number") << QPointF(kNan, kNan) << QPointF(-2000, 1);
     QTest::newRow("infinite") << QPointF(kInf, -kInf) << QPointF(4000, 1);
 }
@@ -161,10 +153,8 @@ void MriViewArithmeticTest::draggingMovesLevelLinearlyAndWidthLogarithmically_da
 {
     QTest::addColumn<QPointF>("window");
     QTest::addColumn<QPointF>("expected");
-    // 100 pixels up on a 400 x 300 widget: 100 * 6000 / 300 = 2000. Width 1801 is
+    // 30 pixels down on a 400 x 300 widget: 30 * 6000 / 300 = 600. Width 1801 is
     // slider position 1000 exactly (1 + 9 * 20000 / 100), so it stays.
-    QTest::newRow("100 up") << dragged({100, 200, 1000, 1801}, 100, 100, 300) << QPointF(3000, 1801);
-    QTest::newRow("past the level bound") << dragged({100, 200, 3000, 1801}, 100, 100, 300) << QPointF(5000, 1801);
     QTest::newRow("30 down") << dragged({100, 100, 1000, 1801}, 100, 130, 300) << QPointF(400, 1801);
     // From position 1000: dx * 19999 / 300 / 10 positions, rounded; width
     // 1 + (10^(p / 1000) - 1) * 200.
@@ -212,22 +202,6 @@ void MriViewArithmeticTest::draggingWithExtremeBoundsStaysInsideThem()
     // A start width of 0 (an image without range) on a width scale shorter than 100
     // has no logarithm: it counts as the narrowest width.
     QCOMPARE(draggedWindow({10, 10, 1, 0}, 10, 10, 300, levelWidthBounds(1, 1, false, 0)).width, 1.0);
-}
-
-void MriViewArithmeticTest::overlaysFollowTheirData_data()
-{
-    QTest::addColumn<QRgb>("colour");
-    QTest::addColumn<QRgb>("expected");
-    QTest::newRow("strongly significant is yellow") << significantPixelColour(0.02, 0.1) << qRgb(255, 255, 0);
-    QTest::newRow("middle is orange") << significantPixelColour(0.05, 0.1) << qRgb(255, 165, 0);
-    QTest::newRow("weak is orange-red") << significantPixelColour(0.08, 0.1) << qRgb(255, 69, 0);
-    QTest::newRow("two thirds is orange-red") << significantPixelColour(0.2 / 3, 0.1) << qRgb(255, 69, 0);
-}
-
-void MriViewArithmeticTest::overlaysFollowTheirData()
-{
-    QFETCH(QRgb, colour);
-    QTEST(colour, "expected");
 }
 
 void MriViewArithmeticTest::gradientArrowPointsAlongAngle_data()
@@ -286,38 +260,23 @@ void MriViewArithmeticTest::textsAreFormatted_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("value padded to three") << pixelValueReadout(kUnits, 7) << "Signal strength:   7 ";
-    QTest::newRow("value rounded down") << pixelValueReadout(kUnits, 85.2) << "Signal strength:  85 ";
     QTest::newRow("value rounded up") << pixelValueReadout(kUnits, 99.7) << "Signal strength: 100 ";
-    QTest::newRow("value wider than the field") << pixelValueReadout(kUnits, 2761) << "Signal strength: 2761 ";
     QTest::newRow("negative value") << pixelValueReadout(kUnits, -312) << "Signal strength: -312 ";
     QTest::newRow("value not a number") << pixelValueReadout(kUnits, kNan) << "Signal strength: nan ";
-    QTest::newRow("value infinite") << pixelValueReadout(kUnits, kInf) << "Signal strength: inf ";
     QTest::newRow("animation value") << animationValueReadout(kUnits, 42.4) << "Signal strength:  42";
     QTest::newRow("animation units") << animationValueReadout("HU", 1234) << "HU: 1234";
-    QTest::newRow("single direction") << readoutName(1, kUnits) << kUnits;
     QTest::newRow("DWI") << readoutName(2, kUnits) << kUnits;
     QTest::newRow("ADC") << readoutName(3, kUnits) << "diffusion coef";
-    QTest::newRow("DTI") << readoutName(4, kUnits) << "diffusion coef";
-    QTest::newRow("status of a plain image") << statusText(false, 0, 812.6, 0, 0, false) << "Signal strength: 813";
     QTest::newRow("plain image keeps its sign") << statusText(false, 0, -40, 0, 0, false) << "Signal strength: -40";
     QTest::newRow("frames only, magnitude") << statusText(true, 0, -640, 2, 0.01, false) << "Signal strength: 640";
-    QTest::newRow("statistics only")
-        << statusText(true, 1, 640, 3.14159, 0.000123, false) << "t-value: 3.14   p-value: 0.0001   ";
-    QTest::newRow("negative t closes up")
-        << statusText(true, 1, 640, -2.5, 0.98765, false) << "t-value: -2.50 p-value: 0.9877   ";
-    QTest::newRow("both, with position") << statusText(true, 2, -700, 1, 0.5, true)
-        << "t-value: 1.00   p-value: 0.5000   Signal strength: 700  position: ( 10, 20)";
+    QTest::newRow("statistics with position")
+        << statusText(true, 1, 640, 3.14159, 0.000123, true) << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
     QTest::newRow("broken statistics")
         << statusText(true, 2, kNan, kNan, kInf, false) << "t-value: nan   p-value: inf   Signal strength: nan";
     QTest::newRow("frozen echo time") << frozenEchoTimeText(123.6) << " TE=124";
-    QTest::newRow("frozen at zero") << frozenEchoTimeText(0) << " TE=0";
     QTest::newRow("tr value") << trValueText(8000) << "8000";
     QTest::newRow("first frame") << frameTimeText(0) << "t=  0 s";
-    QTest::newRow("eleventh frame") << frameTimeText(10) << "t= 20 s";
     QTest::newRow("last of 99") << frameTimeText(98) << "t=196 s";
-    QTest::newRow("plain title") << title(false, false, 0) << " Te=40 / Tr=500";
-    QTest::newRow("prepulse allowed") << title(true, true, 0) << " Te=40 / Tr=500 / Tp=100";
     QTest::newRow("prepulse not allowed") << title(true, false, 0) << " Te=40 / Tr=500";
     QTest::newRow("dwi") << title(false, false, 2) << " Te=40 / Tr=500 DWI";
     QTest::newRow("adc with prepulse") << title(true, true, 3) << " Te=40 / Tr=500 / Tp=100 ADC";
