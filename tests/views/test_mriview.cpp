@@ -23,26 +23,27 @@ namespace {
 constexpr double kSignalTolerance = 1e-9;
 constexpr int kStatusBarHeight = 20;
 
-// A PD/T1/T2 case of size x size pixels, every pixel the same tissue, with tensors
-// of diffusion along the horizontal axis of normalised norm n when n is given.
-void makeMriCase(MainWindow &main, int size, double pd, double t1, double t2, double n = -1)
+// A PD/T1/T2 case of rows x cols pixels (cols = rows unless given), every pixel the
+// same tissue, with tensors of diffusion along the horizontal axis of normalised
+// norm n when n is given.
+void makeMriCase(MainWindow &main, int rows, double pd, double t1, double t2, double n = -1, int cols = 0)
 {
     CaseData &data = main.session().caseData;
-    data.rows = data.cols = size;
+    data.rows = rows;
+    data.cols = cols = cols ? cols : rows;
     data.isMri = true;
     data.fullScale = 2000;
-    data.pd = makeImage(size, size, [pd](int, int) { return pd; });
-    data.t1 = makeImage(size, size, [t1](int, int) { return t1; });
-    data.t2 = makeImage(size, size, [t2](int, int) { return t2; });
+    data.pd = makeImage(rows, cols, [pd](int, int) { return pd; });
+    data.t1 = makeImage(rows, cols, [t1](int, int) { return t1; });
+    data.t2 = makeImage(rows, cols, [t2](int, int) { return t2; });
     if (n < 0)
         return;
-    data.hasDti = true;
-    data.tensor = d3tensor(1, size, 1, size, 1, 16);
-    for (int x = 1; x <= size; ++x)
-        for (int y = 1; y <= size; ++y)
+    data.hasDti = main.session().allowDti = true;
+    data.tensor = d3tensor(1, rows, 1, cols, 1, 16);
+    for (int x = 1; x <= rows; ++x)
+        for (int y = 1; y <= cols; ++y)
             for (int k = 1; k <= 16; ++k)
                 data.tensor[x][y][k] = k == 1 || k == 10 ? n : 0;
-    main.session().allowDti = true;
 }
 
 // Shown at the given size (a hidden widget gets its resize event only when shown)
@@ -103,11 +104,7 @@ void MriViewTest::newRecordingComputesTheAcceptedTiming()
     QFETCH(bool, prepulse);
     QFETCH(double, signal);
     MainWindow main;
-    makeMriCase(main, 6, 1000, 500, 100);
-    main.session().caseData.rows = 8; // a recording as tall as the case
-    main.session().caseData.pd = makeImage(8, 6, [](int, int) { return 1000.0; });
-    main.session().caseData.t1 = makeImage(8, 6, [](int, int) { return 500.0; });
-    main.session().caseData.t2 = makeImage(8, 6, [](int, int) { return 100.0; });
+    makeMriCase(main, 8, 1000, 500, 100, -1, 6);
     main.session().allowPrepulse = true;
     ModalDriver driver(answerTiming("40", "500", true, [prepulse](TeTr &dialog) {
         if (!prepulse)
@@ -253,8 +250,6 @@ void MriViewTest::automaticWindowComesFromTwoAndNinetyEightPercent()
         return i == 0 ? -100.0 : i == 1 ? 100.0 : i < 52 ? 20.0 : 40.0;
     });
     MriView view(main.session(), ViewNewRecording, image, 10, 10);
-    QCOMPARE(view.imageData(), image);
-    QVERIFY(view.windowTitle().isEmpty());
     QCOMPARE(view.viewStatusBar(), main.statusBar());
     QCOMPARE(view.levelReadout(), main.session().levelLabel);
     QVERIFY(!view.crossMarker()->isVisibleTo(&view));
