@@ -80,8 +80,6 @@ private slots:
     void viewsAreBoundedByTheirOwnRange();
     void automaticWindowComesFromTwoAndNinetyEightPercent();
     void valuesBetweenZeroAndOnePaintBlackUntilWindowIsSet();
-    void levelToGreyRoundsAwayFromZeroAndInverts_data();
-    void levelToGreyRoundsAwayFromZeroAndInverts();
     void brokenValuesPaintSafely();
     void everyPixelLandsInItsPlace();
     void crossMarkerContrastsWithPixel();
@@ -296,32 +294,6 @@ void MriViewTest::valuesBetweenZeroAndOnePaintBlackUntilWindowIsSet()
     QCOMPARE(view.grab().toImage().pixel(175, 175), grey(77));
 }
 
-void MriViewTest::levelToGreyRoundsAwayFromZeroAndInverts_data()
-{
-    QTest::addColumn<bool>("invert");
-    QTest::addColumn<int>("black");
-    QTest::addColumn<int>("middle");
-    QTest::addColumn<int>("white");
-    QTest::newRow("plain") << false << 1 << 128 << 255;
-    QTest::newRow("inverted") << true << 254 << 127 << 0;
-}
-
-void MriViewTest::levelToGreyRoundsAwayFromZeroAndInverts()
-{
-    // Level 500, width 1000: 0 gives 0.5 (rounded to 1), 500 gives 128 and 1000
-    // gives 255.5, clamped to 255. x runs along the screen's horizontal axis.
-    QFETCH(bool, invert);
-    MainWindow main;
-    double **image = makeImage(2, 2, [](int x, int y) { return y == 1 ? (x == 1 ? 0.0 : 500.0) : 1000.0; });
-    MriView view(main.session(), ViewNewRecording, image, 2, 2);
-    view.setInvert(invert);
-    view.setLevelWidth(500, 1000);
-    const QImage picture = shot(view, 200, 200);
-    QTEST(int(qRed(picture.pixel(50, 50))), "black");
-    QTEST(int(qRed(picture.pixel(150, 50))), "middle");
-    QTEST(int(qRed(picture.pixel(50, 150))), "white");
-}
-
 void MriViewTest::brokenValuesPaintSafely()
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -341,6 +313,9 @@ void MriViewTest::brokenValuesPaintSafely()
     QCOMPARE(picture.pixel(50, 50), grey(0)); // NaN paints black
     QCOMPARE(picture.pixel(50, 150), grey(255));
     QCOMPARE(picture.pixel(50, 250), grey(0));
+    // Value 0 gives 0.5 and rounds away from zero, value 5 gives 6.875.
+    QCOMPARE(picture.pixel(150, 150), grey(1));
+    QCOMPARE(picture.pixel(150, 250), grey(7));
 }
 
 // Rows run across the picture, columns down it; sizes that fill neither whole
@@ -359,6 +334,9 @@ void MriViewTest::everyPixelLandsInItsPlace()
     for (int x = 1; x <= rows; ++x)
         for (int y = 1; y <= cols; ++y)
             QCOMPARE(picture.pixel(rect.x0 + 6 * x - 3, rect.y0 + 6 * y - 3), grey(int(value(x, y))));
+    // Inverted, the grey scale runs the other way.
+    view.setInvert(true);
+    QCOMPARE(view.grab().toImage().pixel(rect.x0 + 3, rect.y0 + 3), grey(255 - int(value(1, 1))));
 }
 
 void MriViewTest::crossMarkerContrastsWithPixel()

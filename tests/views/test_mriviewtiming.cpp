@@ -1,36 +1,13 @@
 #include "views/mriviewtiming.h"
 
 #include "../dialogs/modaldriver.h"
+#include "../dialogs/timinganswer.h"
 #include "dialogs/tetr.h"
 #include "testrunner.h"
 
 #include <QTest>
 
 namespace {
-
-// Fills the timing dialog in through fill and presses OK (or Cancel), noting its
-// window flags and parent.
-struct TimingAnswer
-{
-    explicit TimingAnswer(std::function<void(TeTr &)> fill, bool ok = true) : fill(std::move(fill)), ok(ok) {}
-
-    std::function<void(TeTr &)> fill;
-    bool ok;
-    Qt::WindowFlags flags;
-    QWidget *parent = nullptr;
-
-    void operator()(QWidget *modal)
-    {
-        auto *dialog = qobject_cast<TeTr *>(modal);
-        if (!dialog)
-            return;
-        flags = dialog->windowFlags();
-        parent = dialog->parentWidget();
-        if (fill)
-            fill(*dialog);
-        QTest::mouseClick(ok ? dialog->hupButton : dialog->cancelButton, Qt::LeftButton);
-    }
-};
 
 ViewRecordingParams viewFrom(const RecordingParams &last)
 {
@@ -121,12 +98,10 @@ void MriViewTimingTest::acceptedAnswerIsStoredInViewAndMainSet()
     ViewRecordingParams view = viewFrom(last);
     TimingOffer offer;
     offer.allowPrepulse = true;
-    ModalDriver driver(TimingAnswer{[](TeTr &dialog) {
-        dialog.teEdit->setText(QStringLiteral("25"));
-        dialog.trEdit->setText(QStringLiteral("3000"));
+    ModalDriver driver(answerTiming("25", "3000", true, [](TeTr &dialog) {
         QTest::mouseClick(dialog.tpCheck, Qt::LeftButton, {}, QPoint(6, dialog.tpCheck->height() / 2));
         dialog.tpEdit->setText(QStringLiteral("750"));
-    }});
+    }));
     QVERIFY(askRecordingTiming(nullptr, offer, view, last));
     QCOMPARE(QList<double>({view.te, view.tr, view.tp}), QList<double>({25, 3000, 750}));
     QCOMPARE(QList<int>({last.te, last.tr, last.tp}), QList<int>({25, 3000, 750}));
@@ -142,7 +117,7 @@ void MriViewTimingTest::hiddenChoicesKeepPreviousSettings()
     last.prepulse = true;
     last.technique = 2;
     ViewRecordingParams view = viewFrom(last);
-    ModalDriver driver(TimingAnswer{[](TeTr &dialog) { dialog.tpEdit->setText(QStringLiteral("20")); }});
+    ModalDriver driver(answerTiming("40", "500", true, [](TeTr &dialog) { dialog.tpEdit->setText("20"); }));
     QVERIFY(askRecordingTiming(nullptr, TimingOffer{}, view, last));
     QCOMPARE(view.tp, 333.0);
     QCOMPARE(last.tp, 333);
@@ -161,13 +136,13 @@ void MriViewTimingTest::diffusionChoiceIsReadBack()
     offer.hasDti = true;
     offer.allowDti = true;
     int dialAtOpen = -1;
-    ModalDriver driver(TimingAnswer{[&](TeTr &dialog) {
+    ModalDriver driver(answerTiming("40", "500", true, [&](TeTr &dialog) {
         dialAtOpen = dialog.dtiDial->value();
         QVERIFY(dialog.dtiSingle->isChecked());
         QVERIFY(dialog.dtiDial->isVisible());
         QTest::keyClick(dialog.dtiDial, Qt::Key_Up); // one position further
         QTest::mouseClick(dialog.dtiDwi, Qt::LeftButton, {}, QPoint(5, dialog.dtiDwi->height() / 2));
-    }});
+    }));
     QVERIFY(askRecordingTiming(nullptr, offer, view, last));
     QCOMPARE(dialAtOpen, 14);
     QCOMPARE(QPointF(view.technique, view.gradientAngle), QPointF(2, 45));
@@ -179,27 +154,29 @@ void MriViewTimingTest::cancelChangesNothing()
     QWidget parent;
     RecordingParams last;
     ViewRecordingParams view = viewFrom(last);
-    TimingAnswer answer{[](TeTr &dialog) { dialog.teEdit->setText(QStringLiteral("99")); }, false};
-    ModalDriver driver(std::ref(answer));
+    Qt::WindowFlags flags;
+    QWidget *dialogParent = nullptr;
+    ModalDriver driver(answerTiming("99", "500", false, [&](TeTr &dialog) {
+        flags = dialog.windowFlags();
+        dialogParent = dialog.parentWidget();
+    }));
     QVERIFY(!askRecordingTiming(&parent, TimingOffer{}, view, last));
     QCOMPARE(view.te, 40.0);
     QCOMPARE(last.te, 40);
     // The dialog stays on top of its parent, without a help button.
-    QVERIFY(answer.flags & Qt::WindowStaysOnTopHint);
-    QVERIFY(!(answer.flags & Qt::WindowContextHelpButtonHint));
-    QCOMPARE(answer.parent, &parent);
+    QVERIFY(flags & Qt::WindowStaysOnTopHint);
+    QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+    QCOMPARE(dialogParent, &parent);
 }
 
 void MriViewTimingTest::refusedAnswerCanBeCorrected()
 {
     RecordingParams last;
     ViewRecordingParams view = viewFrom(last);
-    ModalDriver driver(TimingAnswer{[](TeTr &dialog) {
-        dialog.teEdit->setText(QStringLiteral("100"));
-        dialog.trEdit->setText(QStringLiteral("100"));
+    ModalDriver driver(answerTiming("100", "100", true, [](TeTr &dialog) {
         QTest::mouseClick(dialog.hupButton, Qt::LeftButton); // refused, message answered
         dialog.trEdit->setText(QStringLiteral("101"));
-    }});
+    }));
     QVERIFY(askRecordingTiming(nullptr, TimingOffer{}, view, last));
     QCOMPARE(driver.messages.size(), 1);
     QCOMPARE(driver.messages.first().text, QStringLiteral("TR must be larger than TE"));
