@@ -150,14 +150,11 @@ void MriViewTest::noisyRecordingsKeepTheirOwnPattern()
     double **expected = makeImage(8, 8, [signal](int, int) { return signal; });
     addRicianNoise(expected, 8, 8, 10.0, first->acquisitionSettings().seed);
     shot(*first, 200, 220);
-    bool differ = false;
     for (int x = 1; x <= 8; ++x)
-        for (int y = 1; y <= 8; ++y) {
+        for (int y = 1; y <= 8; ++y)
             QVERIFY(std::abs(first->imageData()[x][y] - expected[x][y]) < kSignalTolerance * signal);
-            differ = differ || first->imageData()[x][y] != second->imageData()[x][y];
-        }
+    QVERIFY(first->imageData()[1][1] != second->imageData()[1][1]);
     free_dmatrix(expected, 1, 8, 1);
-    QVERIFY(differ);
 }
 
 void MriViewTest::mapViewsShowTheirMapWithoutAsking_data()
