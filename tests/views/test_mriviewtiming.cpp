@@ -28,7 +28,6 @@ private slots:
     void hiddenChoicesKeepPreviousSettings();
     void diffusionChoiceIsReadBack();
     void cancelChangesNothing();
-    void refusedAnswerCanBeCorrected();
 };
 
 void MriViewTimingTest::fieldsShowLastAcceptedTimes()
@@ -167,20 +166,6 @@ void MriViewTimingTest::cancelChangesNothing()
     QVERIFY(flags & Qt::WindowStaysOnTopHint);
     QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
     QCOMPARE(dialogParent, &parent);
-}
-
-void MriViewTimingTest::refusedAnswerCanBeCorrected()
-{
-    RecordingParams last;
-    ViewRecordingParams view = viewFrom(last);
-    ModalDriver driver(answerTiming("100", "100", true, [](TeTr &dialog) {
-        QTest::mouseClick(dialog.hupButton, Qt::LeftButton); // refused, message answered
-        dialog.trEdit->setText(QStringLiteral("101"));
-    }));
-    QVERIFY(askRecordingTiming(nullptr, TimingOffer{}, view, last));
-    QCOMPARE(driver.messages.size(), 1);
-    QCOMPARE(driver.messages.first().text, QStringLiteral("TR must be larger than TE"));
-    QCOMPARE(view.tr, 101.0);
 }
 
 RELAXON_TEST_CLASS(MriViewTimingTest)
