@@ -224,7 +224,6 @@ void MriViewTest::viewsAreBoundedByTheirOwnRange()
     const double autoWidth = pd.displayWidth();
     pd.setLevelWidth(-5000, 30000);
     QCOMPARE(QPointF(pd.displayLevel(), pd.displayWidth()), QPointF(-100, 1000));
-    QCOMPARE(pd.levelReadout()->text(), QStringLiteral(" wl: -100 "));
     QCOMPARE(pd.widthReadout()->text(), QStringLiteral(" ww: 1000 "));
     pd.setLevelWidth(5000, 0);
     QCOMPARE(QPointF(pd.displayLevel(), pd.displayWidth()), QPointF(autoLevel, autoWidth));
@@ -257,7 +256,6 @@ void MriViewTest::automaticWindowComesFromTwoAndNinetyEightPercent()
     QCOMPARE(QPointF(view.autoLow(), view.autoHigh()), QPointF(18, 38));
     QCOMPARE(QPointF(view.displayLevel(), view.displayWidth()), QPointF(28, 20));
     QCOMPARE(view.levelReadout()->text(), QStringLiteral(" wl:   28 "));
-    QCOMPARE(view.widthReadout()->text(), QStringLiteral(" ww:   20 "));
     // Not an MRI case: bounds from the range.
     QCOMPARE(QList<double>({view.levelMin(), view.levelMax(), view.widthMax()}), QList<double>({-200, 200, 1000}));
 
