@@ -91,280 +91,257 @@ class TestLevWidView : public QObject
     Q_OBJECT
 
 private slots:
-    void plotFollowsTheWidgetSize();
-    void tooSmallOrUnscaledPlots_data();
-    void tooSmallOrUnscaledPlots();
-    void windowEdgesAndHandles();
-    void reachPrefersTheHigherHandle_data();
-    void reachPrefersTheHigherHandle();
-    void transferCurves_data();
-    void transferCurves();
-    void barsAndDragsRoundAsDrawn_data();
-    void barsAndDragsRoundAsDrawn();
-    void draggingTheLevelHandleMovesTheLevel();
-    void draggingAnEdgeKeepsTheWindowCentred_data();
-    void draggingAnEdgeKeepsTheWindowCentred();
-    void draggingStopsAtThePlotsEnds();
-    void pressingAwayFromTheHandlesDragsNothing();
-    void paintingShadesOutsideTheWindow();
-    void tooSmallWidgetPaintsNothing();
-};
-
-void TestLevWidView::plotFollowsTheWidgetSize()
-{
-    const HistogramPlot plot = examplePlot();
-    QCOMPARE(QRect(plot.left, plot.top, plot.width, plot.height), QRect(45, 20, 100, 200));
-    QCOMPARE(QList<int>({plot.baseline, plot.right(), plot.handleY()}), QList<int>({220, 145, 120}));
-    QCOMPARE(plot.scale, 0.05);
-}
-
-void TestLevWidView::tooSmallOrUnscaledPlots_data()
-{
-    QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPointF>("range");
-    QTest::addColumn<bool>("drawable");
-    QTest::addColumn<bool>("scaled");
-    QTest::newRow("56 pixels wide draws") << QSize(56, 300) << QPointF(-1, 1) << true << true;
-    QTest::newRow("66 pixels high draws") << QSize(300, 66) << QPointF(-1, 1) << true << true;
-    QTest::newRow("empty value range") << QSize(300, 300) << QPointF(1, 1) << true << false;
-    QTest::newRow("endless value range") << QSize(300, 300) << QPointF(-kInf, kInf) << true << false;
-    QTest::newRow("range not a number") << QSize(300, 300) << QPointF(kNan, 1) << true << false;
-}
-
-void TestLevWidView::tooSmallOrUnscaledPlots()
-{
-    QFETCH(QSize, size);
-    QFETCH(QPointF, range);
-    QFETCH(bool, scaled);
-    const HistogramPlot plot = histogramPlot(size.width(), size.height(), range.x(), range.y());
-    QTEST(plot.drawable(), "drawable");
-    QCOMPARE(plot.scaled(), scaled);
-    if (!scaled)
-        for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
-            QCOMPARE(h.x, -1);
-}
-
-void TestLevWidView::windowEdgesAndHandles()
-{
-    const HistogramPlot plot = examplePlot();
-    // A value of 10 lies 0.5 pixels right of 95 and rounds away from zero.
-    QCOMPARE(plotX(plot, 10, -1000), 96);
-
-    // Edges beyond the plot have no handle; exactly on its ends they still do.
-    const Handles wide = windowHandles(plot, windowMarks(plot, 0, 4000, -1000));
-    QCOMPARE(QList<int>({wide[HandleLow].x, wide[HandleLevel].x, wide[HandleHigh].x}), QList<int>({-1, 95, -1}));
-    QCOMPARE(handleWithinReach(wide, 46, 120), -1);
-    const Handles full = windowHandles(plot, windowMarks(plot, 0, 2000, -1000));
-    QCOMPARE(QList<int>({full[HandleLow].x, full[HandleHigh].x}), QList<int>({45, 145}));
-
-    // Values far beyond doubles' reach still give pixel positions.
-    const WindowMarks far = windowMarks(plot, 1e300, 1e300, -1000);
-    QVERIFY(far.highX > plot.right());
-    QVERIFY(far.lowX > plot.right());
-}
-
-void TestLevWidView::reachPrefersTheHigherHandle_data()
-{
-    QTest::addColumn<QPoint>("at");
-    QTest::addColumn<int>("handle");
-    QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
-    QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
-    QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
-}
-
-void TestLevWidView::reachPrefersTheHigherHandle()
-{
-    QFETCH(QPoint, at);
-    // Lower edge at 70, level at 86, upper edge at 120.
-    Handles handles;
-    handles[HandleLow] = {70, 120};
-    handles[HandleLevel] = {86, 120};
-    handles[HandleHigh] = {120, 120};
-    QTEST(handleWithinReach(handles, at.x(), at.y()), "handle");
-}
-
-void TestLevWidView::transferCurves_data()
-{
-    QTest::addColumn<double>("level");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<bool>("invert");
-    QTest::addColumn<std::vector<PlotPoint>>("curve");
-    QTest::newRow("window inside the plot")
-        << 0.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 220}, {70, 220}, {120, 20}, {145, 20}};
-    QTest::newRow("inverted")
-        << 0.0 << 1000.0 << true << std::vector<PlotPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
-    // Edges at -5 and 195: the ramp rises 200 pixels over 200, cut at 45 (50 up)
-    // and 145 (150 up).
-    QTest::newRow("window wider than the plot") << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
-    QTest::newRow("wider and inverted") << 0.0 << 4000.0 << true << std::vector<PlotPoint>{{45, 70}, {145, 170}};
-    // Both edges on one pixel: a step.
-    QTest::newRow("width 1")
-        << 0.0 << 1.0 << false << std::vector<PlotPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
-    QTest::newRow("window left of the plot") << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
-}
-
-void TestLevWidView::transferCurves()
-{
-    QFETCH(double, level);
-    QFETCH(double, width);
-    QFETCH(bool, invert);
-    QFETCH(std::vector<PlotPoint>, curve);
-    const HistogramPlot plot = examplePlot();
-    const std::vector<PlotPoint> computed = transferCurve(plot, windowMarks(plot, level, width, -1000), invert);
-    QCOMPARE(computed.size(), curve.size());
-    for (size_t i = 0; i < curve.size(); ++i)
-        QCOMPARE(computed[i], curve[i]);
-}
-
-void TestLevWidView::barsAndDragsRoundAsDrawn_data()
-{
-    QTest::addColumn<double>("computed");
-    QTest::addColumn<double>("expected");
-    const HistogramPlot plot = examplePlot();
-    // Bars reach half the plot's 200 pixels at the peak, taken toward zero.
-    QTest::newRow("the peak reaches half of 200") << double(barHeight(100, 100, 200)) << 100.0;
-    QTest::newRow("1 * 200 / 3 toward zero") << double(barHeight(1, 1.5, 200)) << 66.0;
-    QTest::newRow("background bin above twice the peak") << double(barHeight(900, 100, 200)) << 200.0;
-    QTest::newRow("count not a number") << double(barHeight(kNan, 100, 200)) << 0.0;
-    QTest::newRow("peak not a number") << double(barHeight(10, kNan, 200)) << 0.0;
-    // Level 500, width 1000: q = 0.255, grey 0.255 v + 0.5 taken toward zero.
-    QTest::newRow("0 gives 0.5") << double(barGrey(0, 500, 1000, false)) << 0.0;
-    QTest::newRow("the level is mid grey") << double(barGrey(500, 500, 1000, false)) << 128.0;
-    QTest::newRow("the upper edge saturates") << double(barGrey(1000, 500, 1000, false)) << 255.0;
-    QTest::newRow("inverted level") << double(barGrey(500, 500, 1000, true)) << 127.0;
-    QTest::newRow("grey of not a number") << double(barGrey(kNan, 500, 1000, false)) << 0.0;
-    // Drags stay on the plot.
-    QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
-    QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
-    QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
-    QTest::newRow("below half") << double(roundPixel(10.49)) << 10.0;
-}
-
-void TestLevWidView::barsAndDragsRoundAsDrawn()
-{
-    QFETCH(double, computed);
-    QTEST(computed, "expected");
-}
-
-void TestLevWidView::draggingTheLevelHandleMovesTheLevel()
-{
-    Fixture f;
-    QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
-             QList<int>({120, 195, 270}));
-    QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
-    // Grabbed two pixels right of the handle; the handle follows at that offset
-    // to x = 225, 30 pixels or 200 units up.
-    drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
-    QCOMPARE(f.view->displayLevel(), 700.0);
-    QCOMPARE(f.view->displayWidth(), 1000.0);
-    QCOMPARE(f.dialog->levelSlider->value(), 700);
-    QCOMPARE(f.dialog->levelEdit->text(), QStringLiteral("  700"));
-    QCOMPARE(f.histogram->draggedHandle(), -1);
-    f.paint();
-    QCOMPARE(f.handle(HandleLevel), 225);
-}
-
-void TestLevWidView::draggingAnEdgeKeepsTheWindowCentred_data()
-{
-    QTest::addColumn<QPoint>("from");
-    QTest::addColumn<QPoint>("to");
-    QTest::addColumn<double>("width");
-    QTest::newRow("upper edge 105 pixels from the level") << QPoint(270, 120) << QPoint(300, 120) << 1400.0;
-    QTest::newRow("lower edge 105 pixels from the level") << QPoint(120, 120) << QPoint(90, 125) << 1400.0;
-    QTest::newRow("lower edge right of the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 333.0;
-    QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 1.0;
-}
-
-void TestLevWidView::draggingAnEdgeKeepsTheWindowCentred()
-{
-    QFETCH(QPoint, from);
-    QFETCH(QPoint, to);
-    QFETCH(double, width);
-    Fixture f;
-    drag(f.histogram, from, to);
-    QCOMPARE(f.view->displayLevel(), 500.0);
-    QVERIFY2(std::fabs(f.view->displayWidth() - width) <= kWidthSliderStep * width + 0.5,
-             qPrintable(QString::number(f.view->displayWidth())));
-    QCOMPARE(f.view->displayWidth(), std::round(f.view->displayWidth()));
-}
-
-void TestLevWidView::draggingStopsAtThePlotsEnds()
-{
-    Fixture f;
-    drag(f.histogram, QPoint(195, 120), QPoint(5000, 120));
-    QCOMPARE(f.view->displayLevel(), 1500.0);
-    f.paint();
-    drag(f.histogram, QPoint(345, 120), QPoint(-5000, 120));
-    QCOMPARE(f.view->displayLevel(), -500.0);
-
-    // With the level at -500 the upper edge starts at x = 120; dragged far right it
-    // stops at the plot's end, 300 pixels or 2000 units from the level.
-    f.paint();
-    QCOMPARE(f.handle(HandleHigh), 120);
-    drag(f.histogram, QPoint(120, 120), QPoint(5000, 120));
-    QVERIFY(std::fabs(f.view->displayWidth() - 4000) <= kWidthSliderStep * 4000 + 0.5);
-    // Its lower edge now lies left of the plot: no handle to grab there.
-    f.paint();
-    QCOMPARE(f.handle(HandleLow), -1);
-}
-
-void TestLevWidView::pressingAwayFromTheHandlesDragsNothing()
-{
-    Fixture f;
-    sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(160, 60), Qt::RightButton, Qt::RightButton);
-    QCOMPARE(f.histogram->draggedHandle(), -1);
-    sendMouse(f.histogram, QEvent::MouseMove, QPoint(300, 60), Qt::NoButton, Qt::RightButton);
-    QCOMPARE(f.view->displayLevel(), 500.0);
-    QCOMPARE(f.view->displayWidth(), 1000.0);
-
-    // Any button grabs a handle.
-    sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(195, 120), Qt::RightButton, Qt::RightButton);
-    QCOMPARE(f.histogram->draggedHandle(), int(HandleLevel));
-    sendMouse(f.histogram, QEvent::MouseButtonRelease, QPoint(195, 120), Qt::RightButton, Qt::NoButton);
-
-    // Hovering marks the handles; released away from them, a drag gives the arrow back.
-    QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
-    sendMouse(f.histogram, QEvent::MouseMove, QPoint(204, 129), Qt::NoButton, Qt::NoButton);
-    QCOMPARE(f.histogram->cursor().shape(), Qt::SizeHorCursor);
-    drag(f.histogram, QPoint(204, 129), QPoint(320, 60));
-    QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
-}
-
-void TestLevWidView::paintingShadesOutsideTheWindow()
-{
-    Fixture f;
-    QImage picture = f.paint();
-    QCOMPARE(picture.size(), QSize(355, 265));
-    QCOMPARE(picture.pixelColor(2, 2), kWhite);
-    // Above the bars, below the strip, off the grid: shaded left and right of the
-    // window (x = 120..270), white inside it.
-    QCOMPARE(picture.pixelColor(60, 90), kShade);
-    QCOMPARE(picture.pixelColor(330, 90), kShade);
-    QCOMPARE(picture.pixelColor(160, 90), kWhite);
-    // The ramp left of the axis runs from black at the baseline to white at the top.
-    QVERIFY(picture.pixelColor(35, 220).red() <= 2);
-    QVERIFY(picture.pixelColor(35, 21).red() >= 253);
-    // Bin 5 (x = 60) ends at -380, far below the window: its bar and strip are black,
-    // and unchecking the histogram removes both.
-    QCOMPARE(picture.pixelColor(61, 10), QColor(Qt::black));
-    QCOMPARE(picture.pixelColor(61, 170), QColor(Qt::black));
-    f.dialog->histoBox->setChecked(false);
-    picture = f.paint();
-    QCOMPARE(picture.pixelColor(61, 10), kWhite);
-    QCOMPARE(picture.pixelColor(61, 170), kShade);
-    QCOMPARE(f.handle(HandleLevel), 195);
-}
-
-void TestLevWidView::tooSmallWidgetPaintsNothing()
-{
-    Fixture f;
-    for (QSize size : {QSize(55, 300), QSize(300, 65)}) {
-        f.histogram->resize(size);
-        QVERIFY(f.paint().pixelColor(2, 2) != kWhite);
-        for (const HandlePoint &h : f.histogram->handlePoints())
-            QCOMPARE(h.x, -1);
+    void plotFollowsTheWidgetSize()
+    {
+        const HistogramPlot plot = examplePlot();
+        QCOMPARE(QRect(plot.left, plot.top, plot.width, plot.height), QRect(45, 20, 100, 200));
+        QCOMPARE(QList<int>({plot.baseline, plot.right(), plot.handleY()}), QList<int>({220, 145, 120}));
+        QCOMPARE(plot.scale, 0.05);
     }
-}
+
+    void tooSmallOrUnscaledPlots_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QPointF>("range");
+        QTest::addColumn<bool>("drawable");
+        QTest::addColumn<bool>("scaled");
+        QTest::newRow("56 pixels wide draws") << QSize(56, 300) << QPointF(-1, 1) << true << true;
+        QTest::newRow("66 pixels high draws") << QSize(300, 66) << QPointF(-1, 1) << true << true;
+        QTest::newRow("empty value range") << QSize(300, 300) << QPointF(1, 1) << true << false;
+        QTest::newRow("endless value range") << QSize(300, 300) << QPointF(-kInf, kInf) << true << false;
+        QTest::newRow("range not a number") << QSize(300, 300) << QPointF(kNan, 1) << true << false;
+    }
+    void tooSmallOrUnscaledPlots()
+    {
+        QFETCH(QSize, size);
+        QFETCH(QPointF, range);
+        QFETCH(bool, scaled);
+        const HistogramPlot plot = histogramPlot(size.width(), size.height(), range.x(), range.y());
+        QTEST(plot.drawable(), "drawable");
+        QCOMPARE(plot.scaled(), scaled);
+        if (!scaled)
+            for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
+                QCOMPARE(h.x, -1);
+    }
+
+    void windowEdgesAndHandles()
+    {
+        const HistogramPlot plot = examplePlot();
+        // A value of 10 lies 0.5 pixels right of 95 and rounds away from zero.
+        QCOMPARE(plotX(plot, 10, -1000), 96);
+
+        // Edges beyond the plot have no handle; exactly on its ends they still do.
+        const Handles wide = windowHandles(plot, windowMarks(plot, 0, 4000, -1000));
+        QCOMPARE(QList<int>({wide[HandleLow].x, wide[HandleLevel].x, wide[HandleHigh].x}), QList<int>({-1, 95, -1}));
+        QCOMPARE(handleWithinReach(wide, 46, 120), -1);
+        const Handles full = windowHandles(plot, windowMarks(plot, 0, 2000, -1000));
+        QCOMPARE(QList<int>({full[HandleLow].x, full[HandleHigh].x}), QList<int>({45, 145}));
+
+        // Values far beyond doubles' reach still give pixel positions.
+        const WindowMarks far = windowMarks(plot, 1e300, 1e300, -1000);
+        QVERIFY(far.highX > plot.right());
+        QVERIFY(far.lowX > plot.right());
+    }
+
+    void reachPrefersTheHigherHandle_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<int>("handle");
+        QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
+        QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
+        QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
+    }
+    void reachPrefersTheHigherHandle()
+    {
+        QFETCH(QPoint, at);
+        // Lower edge at 70, level at 86, upper edge at 120.
+        Handles handles;
+        handles[HandleLow] = {70, 120};
+        handles[HandleLevel] = {86, 120};
+        handles[HandleHigh] = {120, 120};
+        QTEST(handleWithinReach(handles, at.x(), at.y()), "handle");
+    }
+
+    void transferCurves_data()
+    {
+        QTest::addColumn<double>("level");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("invert");
+        QTest::addColumn<std::vector<PlotPoint>>("curve");
+        QTest::newRow("window inside the plot")
+            << 0.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 220}, {70, 220}, {120, 20}, {145, 20}};
+        QTest::newRow("inverted")
+            << 0.0 << 1000.0 << true << std::vector<PlotPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
+        // Edges at -5 and 195: the ramp rises 200 pixels over 200, cut at 45 (50 up)
+        // and 145 (150 up).
+        QTest::newRow("window wider than the plot") << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
+        QTest::newRow("wider and inverted") << 0.0 << 4000.0 << true << std::vector<PlotPoint>{{45, 70}, {145, 170}};
+        // Both edges on one pixel: a step.
+        QTest::newRow("width 1")
+            << 0.0 << 1.0 << false << std::vector<PlotPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
+        QTest::newRow("window left of the plot") << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
+    }
+    void transferCurves()
+    {
+        QFETCH(double, level);
+        QFETCH(double, width);
+        QFETCH(bool, invert);
+        QFETCH(std::vector<PlotPoint>, curve);
+        const HistogramPlot plot = examplePlot();
+        const std::vector<PlotPoint> computed = transferCurve(plot, windowMarks(plot, level, width, -1000), invert);
+        QCOMPARE(computed.size(), curve.size());
+        for (size_t i = 0; i < curve.size(); ++i)
+            QCOMPARE(computed[i], curve[i]);
+    }
+
+    void barsAndDragsRoundAsDrawn_data()
+    {
+        QTest::addColumn<double>("computed");
+        QTest::addColumn<double>("expected");
+        const HistogramPlot plot = examplePlot();
+        // Bars reach half the plot's 200 pixels at the peak, taken toward zero.
+        QTest::newRow("the peak reaches half of 200") << double(barHeight(100, 100, 200)) << 100.0;
+        QTest::newRow("1 * 200 / 3 toward zero") << double(barHeight(1, 1.5, 200)) << 66.0;
+        QTest::newRow("background bin above twice the peak") << double(barHeight(900, 100, 200)) << 200.0;
+        QTest::newRow("count not a number") << double(barHeight(kNan, 100, 200)) << 0.0;
+        QTest::newRow("peak not a number") << double(barHeight(10, kNan, 200)) << 0.0;
+        // Level 500, width 1000: q = 0.255, grey 0.255 v + 0.5 taken toward zero.
+        QTest::newRow("0 gives 0.5") << double(barGrey(0, 500, 1000, false)) << 0.0;
+        QTest::newRow("the level is mid grey") << double(barGrey(500, 500, 1000, false)) << 128.0;
+        QTest::newRow("the upper edge saturates") << double(barGrey(1000, 500, 1000, false)) << 255.0;
+        QTest::newRow("inverted level") << double(barGrey(500, 500, 1000, true)) << 127.0;
+        QTest::newRow("grey of not a number") << double(barGrey(kNan, 500, 1000, false)) << 0.0;
+        // Drags stay on the plot.
+        QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
+        QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
+        QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
+        QTest::newRow("below half") << double(roundPixel(10.49)) << 10.0;
+    }
+    void barsAndDragsRoundAsDrawn()
+    {
+        QFETCH(double, computed);
+        QTEST(computed, "expected");
+    }
+
+    void draggingTheLevelHandleMovesTheLevel()
+    {
+        Fixture f;
+        QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
+                 QList<int>({120, 195, 270}));
+        QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
+        // Grabbed two pixels right of the handle; the handle follows at that offset
+        // to x = 225, 30 pixels or 200 units up.
+        drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
+        QCOMPARE(f.view->displayLevel(), 700.0);
+        QCOMPARE(f.view->displayWidth(), 1000.0);
+        QCOMPARE(f.dialog->levelSlider->value(), 700);
+        QCOMPARE(f.dialog->levelEdit->text(), QStringLiteral("  700"));
+        QCOMPARE(f.histogram->draggedHandle(), -1);
+        f.paint();
+        QCOMPARE(f.handle(HandleLevel), 225);
+    }
+
+    void draggingAnEdgeKeepsTheWindowCentred_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<double>("width");
+        QTest::newRow("upper edge 105 pixels from the level") << QPoint(270, 120) << QPoint(300, 120) << 1400.0;
+        QTest::newRow("lower edge 105 pixels from the level") << QPoint(120, 120) << QPoint(90, 125) << 1400.0;
+        QTest::newRow("lower edge right of the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 333.0;
+        QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 1.0;
+    }
+    void draggingAnEdgeKeepsTheWindowCentred()
+    {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(double, width);
+        Fixture f;
+        drag(f.histogram, from, to);
+        QCOMPARE(f.view->displayLevel(), 500.0);
+        QVERIFY2(std::fabs(f.view->displayWidth() - width) <= kWidthSliderStep * width + 0.5,
+                 qPrintable(QString::number(f.view->displayWidth())));
+        QCOMPARE(f.view->displayWidth(), std::round(f.view->displayWidth()));
+    }
+
+    void draggingStopsAtThePlotsEnds()
+    {
+        Fixture f;
+        drag(f.histogram, QPoint(195, 120), QPoint(5000, 120));
+        QCOMPARE(f.view->displayLevel(), 1500.0);
+        f.paint();
+        drag(f.histogram, QPoint(345, 120), QPoint(-5000, 120));
+        QCOMPARE(f.view->displayLevel(), -500.0);
+
+        // With the level at -500 the upper edge starts at x = 120; dragged far right it
+        // stops at the plot's end, 300 pixels or 2000 units from the level.
+        f.paint();
+        QCOMPARE(f.handle(HandleHigh), 120);
+        drag(f.histogram, QPoint(120, 120), QPoint(5000, 120));
+        QVERIFY(std::fabs(f.view->displayWidth() - 4000) <= kWidthSliderStep * 4000 + 0.5);
+        // Its lower edge now lies left of the plot: no handle to grab there.
+        f.paint();
+        QCOMPARE(f.handle(HandleLow), -1);
+    }
+
+    void pressingAwayFromTheHandlesDragsNothing()
+    {
+        Fixture f;
+        sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(160, 60), Qt::RightButton, Qt::RightButton);
+        QCOMPARE(f.histogram->draggedHandle(), -1);
+        sendMouse(f.histogram, QEvent::MouseMove, QPoint(300, 60), Qt::NoButton, Qt::RightButton);
+        QCOMPARE(f.view->displayLevel(), 500.0);
+        QCOMPARE(f.view->displayWidth(), 1000.0);
+
+        // Any button grabs a handle.
+        sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(195, 120), Qt::RightButton, Qt::RightButton);
+        QCOMPARE(f.histogram->draggedHandle(), int(HandleLevel));
+        sendMouse(f.histogram, QEvent::MouseButtonRelease, QPoint(195, 120), Qt::RightButton, Qt::NoButton);
+
+        // Hovering marks the handles; released away from them, a drag gives the arrow back.
+        QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
+        sendMouse(f.histogram, QEvent::MouseMove, QPoint(204, 129), Qt::NoButton, Qt::NoButton);
+        QCOMPARE(f.histogram->cursor().shape(), Qt::SizeHorCursor);
+        drag(f.histogram, QPoint(204, 129), QPoint(320, 60));
+        QCOMPARE(f.histogram->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void paintingShadesOutsideTheWindow()
+    {
+        Fixture f;
+        QImage picture = f.paint();
+        QCOMPARE(picture.size(), QSize(355, 265));
+        QCOMPARE(picture.pixelColor(2, 2), kWhite);
+        // Above the bars, below the strip, off the grid: shaded left and right of the
+        // window (x = 120..270), white inside it.
+        QCOMPARE(picture.pixelColor(60, 90), kShade);
+        QCOMPARE(picture.pixelColor(330, 90), kShade);
+        QCOMPARE(picture.pixelColor(160, 90), kWhite);
+        // The ramp left of the axis runs from black at the baseline to white at the top.
+        QVERIFY(picture.pixelColor(35, 220).red() <= 2);
+        QVERIFY(picture.pixelColor(35, 21).red() >= 253);
+        // Bin 5 (x = 60) ends at -380, far below the window: its bar and strip are black,
+        // and unchecking the histogram removes both.
+        QCOMPARE(picture.pixelColor(61, 10), QColor(Qt::black));
+        QCOMPARE(picture.pixelColor(61, 170), QColor(Qt::black));
+        f.dialog->histoBox->setChecked(false);
+        picture = f.paint();
+        QCOMPARE(picture.pixelColor(61, 10), kWhite);
+        QCOMPARE(picture.pixelColor(61, 170), kShade);
+        QCOMPARE(f.handle(HandleLevel), 195);
+    }
+
+    void tooSmallWidgetPaintsNothing()
+    {
+        Fixture f;
+        for (QSize size : {QSize(55, 300), QSize(300, 65)}) {
+            f.histogram->resize(size);
+            QVERIFY(f.paint().pixelColor(2, 2) != kWhite);
+            for (const HandlePoint &h : f.histogram->handlePoints())
+                QCOMPARE(h.x, -1);
+        }
+    }
+};
 
 RELAXON_TEST_CLASS(TestLevWidView)
 #include "test_levwidview.moc"

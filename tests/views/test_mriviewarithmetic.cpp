@@ -59,259 +59,236 @@ class MriViewArithmeticTest : public QObject
     Q_OBJECT
 
 private slots:
-    void pictureKeepsSquarePixelsAndIsCentred_data();
-    void pictureKeepsSquarePixelsAndIsCentred();
-    void screenAndPixelMappingsAgree();
-    void clampingKeepsWindowInsideBounds_data();
-    void clampingKeepsWindowInsideBounds();
-    void draggingMovesLevelLinearlyAndWidthLogarithmically_data();
-    void draggingMovesLevelLinearlyAndWidthLogarithmically();
-    void draggingWithExtremeBoundsStaysInsideThem();
-    void gradientArrowPointsAlongAngle_data();
-    void gradientArrowPointsAlongAngle();
-    void glyphFollowsPrincipalDirection();
-    void textsAreFormatted_data();
-    void textsAreFormatted();
-    void echoTimeRunsWithRealTimeUpToTr();
-    void trWithoutCycleFallsBackToSliderMinimum_data();
-    void trWithoutCycleFallsBackToSliderMinimum();
-};
-
-void MriViewArithmeticTest::pictureKeepsSquarePixelsAndIsCentred_data()
-{
-    QTest::addColumn<QSize>("area");
-    QTest::addColumn<QSize>("image");
-    QTest::addColumn<QRect>("picture");
-    QTest::newRow("square image in tall area") << QSize(300, 400) << QSize(256, 256) << QRect(0, 50, 300, 300);
-    QTest::newRow("wide image") << QSize(400, 400) << QSize(200, 100) << QRect(0, 100, 400, 200);
-    QTest::newRow("tall image") << QSize(400, 400) << QSize(100, 200) << QRect(100, 0, 200, 400);
-    // (300 - 255) / 2 = 22.5 rounds away from zero
-    QTest::newRow("rounded height and offset") << QSize(300, 255) << QSize(256, 256) << QRect(23, 0, 255, 255);
-    QTest::newRow("odd margin rounds up") << QSize(101, 100) << QSize(10, 10) << QRect(1, 0, 100, 100);
-    QTest::newRow("negative area is empty") << QSize(-20, 100) << QSize(10, 10) << QRect(0, 50, 0, 0);
-}
-
-void MriViewArithmeticTest::pictureKeepsSquarePixelsAndIsCentred()
-{
-    QFETCH(QSize, area);
-    QFETCH(QSize, image);
-    const ImageRect rect = fitImageRect(area.width(), area.height(), image.width(), image.height());
-    QTEST(QRect(rect.x0, rect.y0, rect.width, rect.height), "picture");
-}
-
-void MriViewArithmeticTest::screenAndPixelMappingsAgree()
-{
-    // The views' hovers check the mapping both ways; here its rounding and edges.
-    const ImageRect rect = fitImageRect(400, 300, 128, 128); // 300 x 300 at (50, 0)
-    // (300 * 10) / 128 = 23 with integer division
-    QCOMPARE(pixelToScreen(rect, 128, 128, 10, 10).x, 73);
-    QVERIFY(!pixelInside(screenToPixel(rect, 128, 128, 350, 10), 128, 128));
-    QVERIFY(pixelInside(screenToPixel(rect, 128, 128, 349, 299), 128, 128));
-    const ScreenPoint none = screenToPixel(ImageRect{}, 10, 10, 0, 0);
-    QCOMPARE(QPoint(none.x, none.y), QPoint(-1, -1));
-}
-
-void MriViewArithmeticTest::clampingKeepsWindowInsideBounds_data()
-{
-    QTest::addColumn<QPointF>("window"); // (level, width)
-    QTest::addColumn<QPointF>("clamped");
-    QTest::newRow("level too high") << QPointF(5000, 100) << QPointF(4000, 100);
-    QTest::newRow("not a number") << QPointF(kNan, kNan) << QPointF(-2000, 1);
-    QTest::newRow("infinite") << QPointF(kInf, -kInf) << QPointF(4000, 1);
-}
-
-void MriViewArithmeticTest::clampingKeepsWindowInsideBounds()
-{
-    QFETCH(QPointF, window);
-    double level = window.x();
-    double width = window.y();
-    clampLevelWidth(level, width, levelWidthBounds(1, 300, true, 2000));
-    QTEST(QPointF(level, width), "clamped");
-
-    // Other cases take their bounds from the value range.
-    const LevelWidthBounds image = levelWidthBounds(-500, 300, false, 2000);
-    // Compared as one (levelMin, levelMax, widthMin, widthMax) quadruple.
-    QCOMPARE(QRectF(image.levelMin, image.levelMax, image.widthMin, image.widthMax),
-             QRectF(-1000, 600, 1, 3000)); // 2 * rangeLow is below -rangeHigh
-    QCOMPARE(levelWidthBounds(1, 300, false, 2000).levelMin, -300.0);
-}
-
-void MriViewArithmeticTest::draggingMovesLevelLinearlyAndWidthLogarithmically_data()
-{
-    QTest::addColumn<QPointF>("window");
-    QTest::addColumn<QPointF>("expected");
-    // 30 pixels down on a 400 x 300 widget: 30 * 6000 / 300 = 600. Width 1801 is
-    // slider position 1000 exactly (1 + 9 * 20000 / 100), so it stays.
-    QTest::newRow("30 down") << dragged({100, 100, 1000, 1801}, 100, 130, 300) << QPointF(400, 1801);
-    // From position 1000: dx * 19999 / 300 / 10 positions, rounded; width
-    // 1 + (10^(p / 1000) - 1) * 200.
-    QTest::newRow("30 right: 1199.99 -> 1200")
-        << dragged({100, 100, 1000, 1801}, 130, 100, 300) << QPointF(1000, 1 + (15.848931924611135 - 1) * 200);
-    QTest::newRow("150 right: 1999.95 -> 2000")
-        << dragged({100, 100, 1000, 1801}, 250, 100, 300) << QPointF(1000, 1 + (100.0 - 1) * 200);
-    QTest::newRow("15 left: 900.005 -> 900")
-        << dragged({100, 100, 1000, 1801}, 85, 100, 300) << QPointF(1000, 1 + (7.943282347242816 - 1) * 200);
-    QTest::newRow("300 left: -999.9 -> -1000, below the bound")
-        << dragged({100, 100, 1000, 1801}, -200, 100, 300) << QPointF(1000, 1 + (0.1 - 1) * 200);
-    // 2000 is no slider width: log10(1999 * 100 / 20000 + 1) = 1.04119... gives
-    // position 1041 and 1 + (10^1.041 - 1) * 200.
-    QTest::newRow("back to the nearest slider width")
-        << dragged({50, 60, 700, 2000}, 50, 60, 300) << QPointF(700, 1999.0116788650416);
-    QTest::newRow("empty widget") << dragged({0, 0, 700, 2000}, 40, -40, 0) << QPointF(700, 2000);
-}
-
-void MriViewArithmeticTest::draggingMovesLevelLinearlyAndWidthLogarithmically()
-{
-    QFETCH(QPointF, window);
-    QFETCH(QPointF, expected);
-    QVERIFY2(near(window, expected), qPrintable(QString::number(window.y(), 'g', 17)));
-}
-
-void MriViewArithmeticTest::draggingWithExtremeBoundsStaysInsideThem()
-{
-    // An image reaching the largest double: the level range is infinite.
-    constexpr double largest = std::numeric_limits<double>::max();
-    const LevelWidthBounds bounds = levelWidthBounds(-largest, largest, false, 0);
-
-    // Sideways only: the level must not become a number-less infinity times zero.
-    DisplayWindow sideways = draggedWindow({10, 10, 5, 1}, 400, 10, 300, bounds);
-    QCOMPARE(sideways.level, 5.0);
-    clampLevelWidth(sideways.level, sideways.width, bounds);
-    QCOMPARE(sideways.width, bounds.widthMax);
-
-    for (int dy : {-1, 1}) {
-        DisplayWindow window = draggedWindow({10, 10, 5, 1}, -400, 10 + dy, 300, bounds);
-        clampLevelWidth(window.level, window.width, bounds);
-        QCOMPARE(window.level, dy < 0 ? bounds.levelMax : bounds.levelMin);
-        QCOMPARE(window.width, bounds.widthMin);
+    void pictureKeepsSquarePixelsAndIsCentred_data()
+    {
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QRect>("picture");
+        QTest::newRow("square image in tall area") << QSize(300, 400) << QSize(256, 256) << QRect(0, 50, 300, 300);
+        QTest::newRow("wide image") << QSize(400, 400) << QSize(200, 100) << QRect(0, 100, 400, 200);
+        QTest::newRow("tall image") << QSize(400, 400) << QSize(100, 200) << QRect(100, 0, 200, 400);
+        // (300 - 255) / 2 = 22.5 rounds away from zero
+        QTest::newRow("rounded height and offset") << QSize(300, 255) << QSize(256, 256) << QRect(23, 0, 255, 255);
+        QTest::newRow("odd margin rounds up") << QSize(101, 100) << QSize(10, 10) << QRect(1, 0, 100, 100);
+        QTest::newRow("negative area is empty") << QSize(-20, 100) << QSize(10, 10) << QRect(0, 50, 0, 0);
+    }
+    void pictureKeepsSquarePixelsAndIsCentred()
+    {
+        QFETCH(QSize, area);
+        QFETCH(QSize, image);
+        const ImageRect rect = fitImageRect(area.width(), area.height(), image.width(), image.height());
+        QTEST(QRect(rect.x0, rect.y0, rect.width, rect.height), "picture");
     }
 
-    // A start width of 0 (an image without range) on a width scale shorter than 100
-    // has no logarithm: it counts as the narrowest width.
-    QCOMPARE(draggedWindow({10, 10, 1, 0}, 10, 10, 300, levelWidthBounds(1, 1, false, 0)).width, 1.0);
-}
+    void screenAndPixelMappingsAgree()
+    {
+        // The views' hovers check the mapping both ways; here its rounding and edges.
+        const ImageRect rect = fitImageRect(400, 300, 128, 128); // 300 x 300 at (50, 0)
+        // (300 * 10) / 128 = 23 with integer division
+        QCOMPARE(pixelToScreen(rect, 128, 128, 10, 10).x, 73);
+        QVERIFY(!pixelInside(screenToPixel(rect, 128, 128, 350, 10), 128, 128));
+        QVERIFY(pixelInside(screenToPixel(rect, 128, 128, 349, 299), 128, 128));
+        const ScreenPoint none = screenToPixel(ImageRect{}, 10, 10, 0, 0);
+        QCOMPARE(QPoint(none.x, none.y), QPoint(-1, -1));
+    }
 
-void MriViewArithmeticTest::gradientArrowPointsAlongAngle_data()
-{
-    QTest::addColumn<double>("angle");
-    QTest::addColumn<QPointF>("tail");
-    QTest::addColumn<QPointF>("tip");
-    QTest::newRow("0 points up") << 0.0 << QPointF(25, 40) << QPointF(25, 10);
-    QTest::newRow("-90 points left") << -90.0 << QPointF(40, 25) << QPointF(10, 25);
-}
+    void clampingKeepsWindowInsideBounds_data()
+    {
+        QTest::addColumn<QPointF>("window"); // (level, width)
+        QTest::addColumn<QPointF>("clamped");
+        QTest::newRow("level too high") << QPointF(5000, 100) << QPointF(4000, 100);
+        QTest::newRow("not a number") << QPointF(kNan, kNan) << QPointF(-2000, 1);
+        QTest::newRow("infinite") << QPointF(kInf, -kInf) << QPointF(4000, 1);
+    }
+    void clampingKeepsWindowInsideBounds()
+    {
+        QFETCH(QPointF, window);
+        double level = window.x();
+        double width = window.y();
+        clampLevelWidth(level, width, levelWidthBounds(1, 300, true, 2000));
+        QTEST(QPointF(level, width), "clamped");
 
-void MriViewArithmeticTest::gradientArrowPointsAlongAngle()
-{
-    QFETCH(double, angle);
-    QFETCH(QPointF, tail);
-    QFETCH(QPointF, tip);
-    const GradientArrow arrow = gradientArrow(angle);
-    QVERIFY(near(arrow.shaft.p1(), tail));
-    QVERIFY(near(arrow.shaft.p2(), tip));
-    QCOMPARE(arrow.head.size(), 3);
-    QVERIFY(near(arrow.head[0], tip));
-}
+        // Other cases take their bounds from the value range.
+        const LevelWidthBounds image = levelWidthBounds(-500, 300, false, 2000);
+        // Compared as one (levelMin, levelMax, widthMin, widthMax) quadruple.
+        QCOMPARE(QRectF(image.levelMin, image.levelMax, image.widthMin, image.widthMax),
+                 QRectF(-1000, 600, 1, 3000)); // 2 * rangeLow is below -rangeHigh
+        QCOMPARE(levelWidthBounds(1, 300, false, 2000).levelMin, -300.0);
+    }
 
-void MriViewArithmeticTest::glyphFollowsPrincipalDirection()
-{
-    // Diffusion only along x: the stroke is horizontal and 12 pixels long.
-    const double alongX[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
-    QLineF glyph = tensorGlyph(alongX, 100, 50);
-    QVERIFY(std::abs(glyph.length() - 12) < kTolerance);
-    QVERIFY(near(glyph.center(), QPointF(100, 50)));
-    QVERIFY(std::abs(glyph.p1().y() - 50) < kTolerance);
+    void draggingMovesLevelLinearlyAndWidthLogarithmically_data()
+    {
+        QTest::addColumn<QPointF>("window");
+        QTest::addColumn<QPointF>("expected");
+        // 30 pixels down on a 400 x 300 widget: 30 * 6000 / 300 = 600. Width 1801 is
+        // slider position 1000 exactly (1 + 9 * 20000 / 100), so it stays.
+        QTest::newRow("30 down") << dragged({100, 100, 1000, 1801}, 100, 130, 300) << QPointF(400, 1801);
+        // From position 1000: dx * 19999 / 300 / 10 positions, rounded; width
+        // 1 + (10^(p / 1000) - 1) * 200.
+        QTest::newRow("30 right: 1199.99 -> 1200")
+            << dragged({100, 100, 1000, 1801}, 130, 100, 300) << QPointF(1000, 1 + (15.848931924611135 - 1) * 200);
+        QTest::newRow("150 right: 1999.95 -> 2000")
+            << dragged({100, 100, 1000, 1801}, 250, 100, 300) << QPointF(1000, 1 + (100.0 - 1) * 200);
+        QTest::newRow("15 left: 900.005 -> 900")
+            << dragged({100, 100, 1000, 1801}, 85, 100, 300) << QPointF(1000, 1 + (7.943282347242816 - 1) * 200);
+        QTest::newRow("300 left: -999.9 -> -1000, below the bound")
+            << dragged({100, 100, 1000, 1801}, -200, 100, 300) << QPointF(1000, 1 + (0.1 - 1) * 200);
+        // 2000 is no slider width: log10(1999 * 100 / 20000 + 1) = 1.04119... gives
+        // position 1041 and 1 + (10^1.041 - 1) * 200.
+        QTest::newRow("back to the nearest slider width")
+            << dragged({50, 60, 700, 2000}, 50, 60, 300) << QPointF(700, 1999.0116788650416);
+        QTest::newRow("empty widget") << dragged({0, 0, 700, 2000}, 40, -40, 0) << QPointF(700, 2000);
+    }
+    void draggingMovesLevelLinearlyAndWidthLogarithmically()
+    {
+        QFETCH(QPointF, window);
+        QFETCH(QPointF, expected);
+        QVERIFY2(near(window, expected), qPrintable(QString::number(window.y(), 'g', 17)));
+    }
 
-    // Principal direction along y with w2 / w1 = 1 / 2: vertical, 6 pixels long.
-    const double alongY[9] = {0.5, 0, 0, 0, 1, 0, 0, 0, 0.1};
-    glyph = tensorGlyph(alongY, 10, 10);
-    QVERIFY(near(glyph.p2() - glyph.p1(), QPointF(0, 6)) || near(glyph.p1() - glyph.p2(), QPointF(0, 6)));
+    void draggingWithExtremeBoundsStaysInsideThem()
+    {
+        // An image reaching the largest double: the level range is infinite.
+        constexpr double largest = std::numeric_limits<double>::max();
+        const LevelWidthBounds bounds = levelWidthBounds(-largest, largest, false, 0);
 
-    const double isotropic[9] = {2, 0, 0, 0, 2, 0, 0, 0, 2};
-    QVERIFY(tensorGlyph(isotropic, 7, 8).length() < kTolerance);
-    const double zero[9] = {};
-    QCOMPARE(tensorGlyph(zero, 7, 8), QLineF(7, 8, 7, 8));
-    const double broken[9] = {kInf, 0, 0, 0, 1, 0, 0, 0, 1};
-    glyph = tensorGlyph(broken, 7, 8);
-    QVERIFY(std::isfinite(glyph.p1().x()) && std::isfinite(glyph.p2().y()));
+        // Sideways only: the level must not become a number-less infinity times zero.
+        DisplayWindow sideways = draggedWindow({10, 10, 5, 1}, 400, 10, 300, bounds);
+        QCOMPARE(sideways.level, 5.0);
+        clampLevelWidth(sideways.level, sideways.width, bounds);
+        QCOMPARE(sideways.width, bounds.widthMax);
 
-    // Glyphs stand 16 screen pixels apart.
-    QCOMPARE(glyphStep(256, 512), 8.0);
-    QCOMPARE(glyphStep(256, 0), 0.0);
-}
+        for (int dy : {-1, 1}) {
+            DisplayWindow window = draggedWindow({10, 10, 5, 1}, -400, 10 + dy, 300, bounds);
+            clampLevelWidth(window.level, window.width, bounds);
+            QCOMPARE(window.level, dy < 0 ? bounds.levelMax : bounds.levelMin);
+            QCOMPARE(window.width, bounds.widthMin);
+        }
 
-void MriViewArithmeticTest::textsAreFormatted_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("negative value") << pixelValueReadout(kUnits, -312) << "Signal strength: -312 ";
-    QTest::newRow("value not a number") << pixelValueReadout(kUnits, kNan) << "Signal strength: nan ";
-    QTest::newRow("animation units") << animationValueReadout("HU", 1234) << "HU: 1234";
-    QTest::newRow("frames only, magnitude") << statusText(true, 0, -640, 2, 0.01, false) << "Signal strength: 640";
-    QTest::newRow("statistics with position")
-        << statusText(true, 1, 640, 3.14159, 0.000123, true) << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
-    QTest::newRow("broken statistics")
-        << statusText(true, 2, kNan, kNan, kInf, false) << "t-value: nan   p-value: inf   Signal strength: nan";
-    QTest::newRow("first frame") << frameTimeText(0) << "t=  0 s";
-    QTest::newRow("last of 99") << frameTimeText(98) << "t=196 s";
-    QTest::newRow("dwi") << title(false, false, 2) << " Te=40 / Tr=500 DWI";
-    QTest::newRow("adc with prepulse") << title(true, true, 3) << " Te=40 / Tr=500 / Tp=100 ADC";
-    QTest::newRow("dti has no suffix") << title(false, false, 4) << " Te=40 / Tr=500";
-}
+        // A start width of 0 (an image without range) on a width scale shorter than 100
+        // has no logarithm: it counts as the narrowest width.
+        QCOMPARE(draggedWindow({10, 10, 1, 0}, 10, 10, 300, levelWidthBounds(1, 1, false, 0)).width, 1.0);
+    }
 
-void MriViewArithmeticTest::textsAreFormatted()
-{
-    QFETCH(QString, text);
-    QTEST(text, "expected");
-}
+    void gradientArrowPointsAlongAngle_data()
+    {
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<QPointF>("tail");
+        QTest::addColumn<QPointF>("tip");
+        QTest::newRow("0 points up") << 0.0 << QPointF(25, 40) << QPointF(25, 10);
+        QTest::newRow("-90 points left") << -90.0 << QPointF(40, 25) << QPointF(10, 25);
+    }
+    void gradientArrowPointsAlongAngle()
+    {
+        QFETCH(double, angle);
+        QFETCH(QPointF, tail);
+        QFETCH(QPointF, tip);
+        const GradientArrow arrow = gradientArrow(angle);
+        QVERIFY(near(arrow.shaft.p1(), tail));
+        QVERIFY(near(arrow.shaft.p2(), tip));
+        QCOMPARE(arrow.head.size(), 3);
+        QVERIFY(near(arrow.head[0], tip));
+    }
 
-void MriViewArithmeticTest::echoTimeRunsWithRealTimeUpToTr()
-{
-    EchoTimeSweep sweep;
-    sweep.start(1000, 500);
-    // A clock before the start gives te 0, not a negative one (the T2 map).
-    sweep.advance(900);
-    QCOMPARE(sweep.te(), 0.0);
-    // Exactly one period still belongs to the cycle: te reaches Tr.
-    sweep.advance(1500);
-    QCOMPARE(sweep.te(), 500.0);
-    QCOMPARE(sweep.cycleStart(), 1000.0);
-    sweep.advance(1501);
-    QCOMPARE(sweep.te(), 1.0);
-    QCOMPARE(sweep.cycleStart(), 1500.0);
-    // A long stall skips whole cycles.
-    sweep.advance(1e9 + 250);
-    QCOMPARE(sweep.te(), 250.0);
-    QCOMPARE(sweep.cycleStart(), 1e9);
-    sweep.advance(1e9 + 500);
-    QCOMPARE(sweep.te(), 500.0);
-    // Unknown speed indices keep the speed.
-    sweep.chooseSpeed(2);
-    sweep.chooseSpeed(5);
-    sweep.chooseSpeed(-1);
-    QCOMPARE(sweep.speed(), 0.5);
-}
+    void glyphFollowsPrincipalDirection()
+    {
+        // Diffusion only along x: the stroke is horizontal and 12 pixels long.
+        const double alongX[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+        QLineF glyph = tensorGlyph(alongX, 100, 50);
+        QVERIFY(std::abs(glyph.length() - 12) < kTolerance);
+        QVERIFY(near(glyph.center(), QPointF(100, 50)));
+        QVERIFY(std::abs(glyph.p1().y() - 50) < kTolerance);
 
-void MriViewArithmeticTest::trWithoutCycleFallsBackToSliderMinimum_data()
-{
-    QTest::addColumn<double>("tr");
-    QTest::newRow("zero, from the command line") << 0.0;
-    QTest::newRow("negative") << -5.0;
-    QTest::newRow("not a number") << kNan;
-    QTest::newRow("infinite") << kInf;
-}
+        // Principal direction along y with w2 / w1 = 1 / 2: vertical, 6 pixels long.
+        const double alongY[9] = {0.5, 0, 0, 0, 1, 0, 0, 0, 0.1};
+        glyph = tensorGlyph(alongY, 10, 10);
+        QVERIFY(near(glyph.p2() - glyph.p1(), QPointF(0, 6)) || near(glyph.p1() - glyph.p2(), QPointF(0, 6)));
 
-void MriViewArithmeticTest::trWithoutCycleFallsBackToSliderMinimum()
-{
-    QFETCH(double, tr);
-    EchoTimeSweep sweep;
-    sweep.start(0, tr);
-    QCOMPARE(sweep.tr(), EchoTimeSweep::minimumTr);
-    sweep.setPendingTr(tr);
-    QCOMPARE(sweep.pendingTr(), EchoTimeSweep::minimumTr);
-    // Would never end with an empty period.
-    sweep.advance(1234);
-    QCOMPARE(sweep.te(), 34.0);
-}
+        const double isotropic[9] = {2, 0, 0, 0, 2, 0, 0, 0, 2};
+        QVERIFY(tensorGlyph(isotropic, 7, 8).length() < kTolerance);
+        const double zero[9] = {};
+        QCOMPARE(tensorGlyph(zero, 7, 8), QLineF(7, 8, 7, 8));
+        const double broken[9] = {kInf, 0, 0, 0, 1, 0, 0, 0, 1};
+        glyph = tensorGlyph(broken, 7, 8);
+        QVERIFY(std::isfinite(glyph.p1().x()) && std::isfinite(glyph.p2().y()));
+
+        // Glyphs stand 16 screen pixels apart.
+        QCOMPARE(glyphStep(256, 512), 8.0);
+        QCOMPARE(glyphStep(256, 0), 0.0);
+    }
+
+    void textsAreFormatted_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("negative value") << pixelValueReadout(kUnits, -312) << "Signal strength: -312 ";
+        QTest::newRow("value not a number") << pixelValueReadout(kUnits, kNan) << "Signal strength: nan ";
+        QTest::newRow("animation units") << animationValueReadout("HU", 1234) << "HU: 1234";
+        QTest::newRow("frames only, magnitude") << statusText(true, 0, -640, 2, 0.01, false) << "Signal strength: 640";
+        QTest::newRow("statistics with position")
+            << statusText(true, 1, 640, 3.14159, 0.000123, true) << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
+        QTest::newRow("broken statistics")
+            << statusText(true, 2, kNan, kNan, kInf, false) << "t-value: nan   p-value: inf   Signal strength: nan";
+        QTest::newRow("first frame") << frameTimeText(0) << "t=  0 s";
+        QTest::newRow("last of 99") << frameTimeText(98) << "t=196 s";
+        QTest::newRow("dwi") << title(false, false, 2) << " Te=40 / Tr=500 DWI";
+        QTest::newRow("adc with prepulse") << title(true, true, 3) << " Te=40 / Tr=500 / Tp=100 ADC";
+        QTest::newRow("dti has no suffix") << title(false, false, 4) << " Te=40 / Tr=500";
+    }
+    void textsAreFormatted()
+    {
+        QFETCH(QString, text);
+        QTEST(text, "expected");
+    }
+
+    void echoTimeRunsWithRealTimeUpToTr()
+    {
+        EchoTimeSweep sweep;
+        sweep.start(1000, 500);
+        // A clock before the start gives te 0, not a negative one (the T2 map).
+        sweep.advance(900);
+        QCOMPARE(sweep.te(), 0.0);
+        // Exactly one period still belongs to the cycle: te reaches Tr.
+        sweep.advance(1500);
+        QCOMPARE(sweep.te(), 500.0);
+        QCOMPARE(sweep.cycleStart(), 1000.0);
+        sweep.advance(1501);
+        QCOMPARE(sweep.te(), 1.0);
+        QCOMPARE(sweep.cycleStart(), 1500.0);
+        // A long stall skips whole cycles.
+        sweep.advance(1e9 + 250);
+        QCOMPARE(sweep.te(), 250.0);
+        QCOMPARE(sweep.cycleStart(), 1e9);
+        sweep.advance(1e9 + 500);
+        QCOMPARE(sweep.te(), 500.0);
+        // Unknown speed indices keep the speed.
+        sweep.chooseSpeed(2);
+        sweep.chooseSpeed(5);
+        sweep.chooseSpeed(-1);
+        QCOMPARE(sweep.speed(), 0.5);
+    }
+
+    void trWithoutCycleFallsBackToSliderMinimum_data()
+    {
+        QTest::addColumn<double>("tr");
+        QTest::newRow("zero, from the command line") << 0.0;
+        QTest::newRow("negative") << -5.0;
+        QTest::newRow("not a number") << kNan;
+        QTest::newRow("infinite") << kInf;
+    }
+    void trWithoutCycleFallsBackToSliderMinimum()
+    {
+        QFETCH(double, tr);
+        EchoTimeSweep sweep;
+        sweep.start(0, tr);
+        QCOMPARE(sweep.tr(), EchoTimeSweep::minimumTr);
+        sweep.setPendingTr(tr);
+        QCOMPARE(sweep.pendingTr(), EchoTimeSweep::minimumTr);
+        // Would never end with an empty period.
+        sweep.advance(1234);
+        QCOMPARE(sweep.te(), 34.0);
+    }
+};
 
 RELAXON_TEST_CLASS(MriViewArithmeticTest)
 #include "test_mriviewarithmetic.moc"

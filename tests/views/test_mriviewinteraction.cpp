@@ -139,210 +139,204 @@ class MriViewInteractionTest : public QObject
     Q_OBJECT
 
 private slots:
-    void readoutsAndMarkersFollowTheMouseAcrossViews();
-    void leftDragSetsTheWindowAndRightClickTheDialog();
-    void brokenValuesNeverUpsetReadoutsOrDrags();
-    void framesStepWrapAndReportTheTrueSignal();
-    void centralStatusShowsWhatTheModeShows();
+    void readoutsAndMarkersFollowTheMouseAcrossViews()
+    {
+        MriCaseWindow window;
+        MriView *pd = window.addView(ViewHydrogenDensity);
+        MriView *t1 = window.addView(ViewT1);
+        MriView *t2 = window.addView(ViewT2);
+        // An ADC view names its values differently.
+        window.main.session().caseData.hasDti = true;
+        window.main.session().recording.technique = TechniqueAdc;
+        MriView *adc = window.addView(ViewHydrogenDensity);
+        QCOMPARE(adc->technique(), int(TechniqueAdc));
+
+        // Image pixel (10, 5) is map entry [11][6].
+        hover(t1, centreOf(*t1, 10, 5));
+        QCOMPARE(window.main.session().selectedPixel, QPoint(10, 5));
+        QCOMPARE(message(pd), QStringLiteral("Signal strength: 216 "));
+        QCOMPARE(message(t1), QStringLiteral("Signal strength: 511 "));
+        QCOMPARE(message(t2), QStringLiteral("Signal strength:  56 "));
+        QCOMPARE(message(adc), QStringLiteral("diffusion coef: 216 "));
+        QCOMPARE(t1->crossMarker()->pos(), kHidden);
+        for (MriView *other : {pd, t2, adc})
+            QCOMPARE(other->crossMarker()->pos(), markerAt(*other, 10, 5));
+
+        // The mouse moves on to the PD view: the marker leaves it and appears in T1.
+        hover(pd, centreOf(*pd, 0, 11));
+        QCOMPARE(window.main.session().selectedPixel, QPoint(0, 11));
+        QCOMPARE(message(t2), QStringLiteral("Signal strength:  62 "));
+        QCOMPARE(pd->crossMarker()->pos(), kHidden);
+        QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 0, 11));
+
+        // Off the picture, in the black band of a wide sub-window, the read-outs clear
+        // but the markers stay; leaving the view clears both.
+        pd->parentWidget()->resize(500, 280);
+        QVERIFY(pd->pictureRect().x0 > 10);
+        hover(pd, centreOf(*pd, 3, 4));
+        hover(pd, QPoint(5, 100));
+        QCOMPARE(window.main.session().selectedPixel, QPoint(-1, -1));
+        QCOMPARE(message(pd), QStringLiteral(" "));
+        QCOMPARE(message(t1), QStringLiteral(" "));
+        QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 3, 4));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(pd, &leave);
+        QCOMPARE(t1->crossMarker()->pos(), kHidden);
+    }
+
+    void leftDragSetsTheWindowAndRightClickTheDialog()
+    {
+        MainWindow main;
+        main.session().caseData.isMri = true;
+        main.session().caseData.fullScale = 2000;
+        std::unique_ptr<MriView> view = centralView(main, 8, [](int x, int) { return 100.0 * x; });
+        QCOMPARE(view->pictureRect().x0, 50); // 300 x 300
+        view->setLevelWidth(1000, 1801);      // slider position 1000 exactly
+
+        // Presses right of the picture's width do nothing; left of the picture they drag.
+        drag(*view, QPoint(320, 200), QPoint(320, 100));
+        QCOMPARE(view->displayLevel(), 1000.0);
+        // 100 pixels up with full scale 2000: 100 * 6000 / 300 = 2000.
+        drag(*view, QPoint(20, 200), QPoint(20, 100));
+        QCOMPARE(QPointF(view->displayLevel(), view->displayWidth()), QPointF(3000, 1801));
+        QCOMPARE(main.session().levelLabel->text(), QStringLiteral(" wl: 3000 "));
+        // Once more: 5000 is asked for, the level bound holds it at 4000.
+        drag(*view, QPoint(100, 200), QPoint(100, 100));
+        QCOMPARE(view->displayLevel(), 4000.0);
+        // Down by the whole smaller side spans the whole level range.
+        drag(*view, QPoint(100, 0), QPoint(100, 300));
+        QCOMPARE(view->displayLevel(), -2000.0);
+
+        // 30 right: position 1200, width 1 + (10^1.2 - 1) * 200. The drag follows the
+        // mouse from the press, not from the last move, and ends with the release.
+        view->setLevelWidth(1000, 1801);
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(view.get(), QPoint(250, 100));
+        QTest::mouseMove(view.get(), QPoint(130, 100));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(130, 100));
+        hover(view.get(), QPoint(20, 20));
+        QVERIFY(std::abs(view->displayWidth() - 2970.786384922227) < 1e-6);
+        QCOMPARE(view->displayLevel(), 1000.0);
+        QCOMPARE(main.session().widthLabel->text(), QStringLiteral(" ww: 2971 "));
+
+        // A double click restores the automatic window.
+        QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(150, 150));
+        QCOMPARE(QPointF(view->displayLevel(), view->displayWidth()),
+                 QPointF((view->autoLow() + view->autoHigh()) / 2, view->autoHigh() - view->autoLow()));
+        QVERIFY(view->displayWidth() > 1);
+
+        // A right click on the picture toggles the level dialog; right of it nothing opens.
+        QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(320, 100));
+        QVERIFY(!LevelCont::of(view.get()));
+        QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(100, 100));
+        QVERIFY(LevelCont::of(view.get()) && LevelCont::of(view.get())->isVisible());
+        QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(100, 100));
+        QVERIFY(!LevelCont::of(view.get())->isVisible());
+    }
+
+    void brokenValuesNeverUpsetReadoutsOrDrags()
+    {
+        // Text case files may hold these.
+        const double values[4] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max()};
+        MainWindow main;
+        std::unique_ptr<MriView> view = centralView(main, 4, [&](int x, int) { return values[x - 1]; });
+        hover(view.get(), centreOf(*view, 0, 0));
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: nan"));
+        hover(view.get(), centreOf(*view, 2, 0));
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: -inf"));
+
+        const QPoint targets[] = {{0, 0}, {399, 0}, {0, 299}, {399, 299}, {200, 150}};
+        for (QPoint from : targets)
+            for (QPoint to : targets) {
+                if (from.x() >= view->pictureRect().width)
+                    continue;
+                drag(*view, from, to);
+                QVERIFY(std::isfinite(view->displayLevel()) && std::isfinite(view->displayWidth()));
+                QVERIFY(view->displayLevel() >= view->levelMin() && view->displayLevel() <= view->levelMax());
+                QVERIFY(view->displayWidth() >= view->widthMin() && view->displayWidth() <= view->widthMax());
+            }
+        QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        QVERIFY(view->displayWidth() >= 1);
+    }
+
+    void framesStepWrapAndReportTheTrueSignal()
+    {
+        MainWindow main;
+        std::unique_ptr<MriView> view = functionalView(main);
+        QCOMPARE(view->frame(), 0);
+        main.session().selectedPixel = QPoint(1, 2); // pixel [2][3]
+        view->stepFrame(-1);
+        QCOMPARE(view->frame(), 98);
+        QCOMPARE(view->imageData()[2][3], 1000.0 + 200 + 30 + 98);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1328"));
+        view->stepFrame(1);
+        QCOMPARE(view->frame(), 0);
+        view->stepFrame(2 * kFrames + 5);
+        QCOMPARE(view->frame(), 5);
+
+        // Both: pixels with p below 0.1 (x = 1) are stored negated; the read-out is the
+        // one the mouse gives, the true signal with t and p.
+        view->setFmriMode(FmriShowBoth);
+        main.session().selectedPixel = QPoint(0, 0);
+        view->stepFrame(0);
+        QCOMPARE(view->imageData()[1][1], -1115.0);
+        const QString both = QStringLiteral("t-value: 0.00   p-value: 0.0500   Signal strength: 1115");
+        QCOMPARE(main.statusBar()->currentMessage(), both);
+        // Outside the image the message stays.
+        main.session().selectedPixel = QPoint(7, 0);
+        view->stepFrame(1);
+        QCOMPARE(main.statusBar()->currentMessage(), both);
+
+        // The movie's tick advances a frame and loops.
+        view->setFmriMode(FmriShowFrames);
+        main.session().selectedPixel = QPoint(2, 0); // [3][1]
+        view->stepFrame(-6);
+        view->fMriFrame();
+        QCOMPARE(view->frame(), 1);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1311"));
+        view->stepFrame(97);
+        view->fMriFrame();
+        QCOMPARE(view->frame(), 0);
+        QCOMPARE(view->imageData()[3][1], 1310.0);
+    }
+
+    void centralStatusShowsWhatTheModeShows()
+    {
+        MainWindow main;
+        std::unique_ptr<MriView> view = functionalView(main);
+        // Two points on pixel [1][2] (t = -1, p = 0.05): the window system passes on
+        // only moves that go somewhere.
+        const QPoint onPixel = centreOf(*view, 0, 1);
+        const QPoint besideIt = onPixel + QPoint(1, 1);
+        hover(view.get(), onPixel);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1120"));
+        view->setFmriMode(FmriShowStatistics);
+        view->stepFrame(0);
+        hover(view.get(), besideIt);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("t-value: -1.00 p-value: 0.0500   "));
+        view->setFmriMode(FmriShowBoth);
+        view->stepFrame(0);
+        hover(view.get(), onPixel);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("t-value: -1.00 p-value: 0.0500   Signal strength: 1120"));
+
+        // A held modifier adds the position.
+        view->setFmriMode(FmriShowFrames);
+        hover(view.get(), centreOf(*view, 3, 2), Qt::ShiftModifier);
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1430  position: (  4,  3)"));
+        hover(view.get(), centreOf(*view, 3, 2) + QPoint(1, 1));
+        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1430"));
+
+        // The time curve follows the mouse; off the picture it keeps the last pixel.
+        view->resize(500, 300); // a band of 50 pixels left of the picture
+        PixelTime *curve = view->timeCurve();
+        QCOMPARE(curve->count(), kFrames);
+        hover(view.get(), centreOf(*view, 0, 0));
+        QCOMPARE(QPointF(curve->value(0), curve->value(98)), QPointF(1110, 1208));
+        hover(view.get(), QPoint(10, 5));
+        QCOMPARE(curve->value(98), 1208.0);
+    }
 };
-
-void MriViewInteractionTest::readoutsAndMarkersFollowTheMouseAcrossViews()
-{
-    MriCaseWindow window;
-    MriView *pd = window.addView(ViewHydrogenDensity);
-    MriView *t1 = window.addView(ViewT1);
-    MriView *t2 = window.addView(ViewT2);
-    // An ADC view names its values differently.
-    window.main.session().caseData.hasDti = true;
-    window.main.session().recording.technique = TechniqueAdc;
-    MriView *adc = window.addView(ViewHydrogenDensity);
-    QCOMPARE(adc->technique(), int(TechniqueAdc));
-
-    // Image pixel (10, 5) is map entry [11][6].
-    hover(t1, centreOf(*t1, 10, 5));
-    QCOMPARE(window.main.session().selectedPixel, QPoint(10, 5));
-    QCOMPARE(message(pd), QStringLiteral("Signal strength: 216 "));
-    QCOMPARE(message(t1), QStringLiteral("Signal strength: 511 "));
-    QCOMPARE(message(t2), QStringLiteral("Signal strength:  56 "));
-    QCOMPARE(message(adc), QStringLiteral("diffusion coef: 216 "));
-    QCOMPARE(t1->crossMarker()->pos(), kHidden);
-    for (MriView *other : {pd, t2, adc})
-        QCOMPARE(other->crossMarker()->pos(), markerAt(*other, 10, 5));
-
-    // The mouse moves on to the PD view: the marker leaves it and appears in T1.
-    hover(pd, centreOf(*pd, 0, 11));
-    QCOMPARE(window.main.session().selectedPixel, QPoint(0, 11));
-    QCOMPARE(message(t2), QStringLiteral("Signal strength:  62 "));
-    QCOMPARE(pd->crossMarker()->pos(), kHidden);
-    QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 0, 11));
-
-    // Off the picture, in the black band of a wide sub-window, the read-outs clear
-    // but the markers stay; leaving the view clears both.
-    pd->parentWidget()->resize(500, 280);
-    QVERIFY(pd->pictureRect().x0 > 10);
-    hover(pd, centreOf(*pd, 3, 4));
-    hover(pd, QPoint(5, 100));
-    QCOMPARE(window.main.session().selectedPixel, QPoint(-1, -1));
-    QCOMPARE(message(pd), QStringLiteral(" "));
-    QCOMPARE(message(t1), QStringLiteral(" "));
-    QCOMPARE(t1->crossMarker()->pos(), markerAt(*t1, 3, 4));
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(pd, &leave);
-    QCOMPARE(t1->crossMarker()->pos(), kHidden);
-}
-
-void MriViewInteractionTest::leftDragSetsTheWindowAndRightClickTheDialog()
-{
-    MainWindow main;
-    main.session().caseData.isMri = true;
-    main.session().caseData.fullScale = 2000;
-    std::unique_ptr<MriView> view = centralView(main, 8, [](int x, int) { return 100.0 * x; });
-    QCOMPARE(view->pictureRect().x0, 50); // 300 x 300
-    view->setLevelWidth(1000, 1801);      // slider position 1000 exactly
-
-    // Presses right of the picture's width do nothing; left of the picture they drag.
-    drag(*view, QPoint(320, 200), QPoint(320, 100));
-    QCOMPARE(view->displayLevel(), 1000.0);
-    // 100 pixels up with full scale 2000: 100 * 6000 / 300 = 2000.
-    drag(*view, QPoint(20, 200), QPoint(20, 100));
-    QCOMPARE(QPointF(view->displayLevel(), view->displayWidth()), QPointF(3000, 1801));
-    QCOMPARE(main.session().levelLabel->text(), QStringLiteral(" wl: 3000 "));
-    // Once more: 5000 is asked for, the level bound holds it at 4000.
-    drag(*view, QPoint(100, 200), QPoint(100, 100));
-    QCOMPARE(view->displayLevel(), 4000.0);
-    // Down by the whole smaller side spans the whole level range.
-    drag(*view, QPoint(100, 0), QPoint(100, 300));
-    QCOMPARE(view->displayLevel(), -2000.0);
-
-    // 30 right: position 1200, width 1 + (10^1.2 - 1) * 200. The drag follows the
-    // mouse from the press, not from the last move, and ends with the release.
-    view->setLevelWidth(1000, 1801);
-    QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseMove(view.get(), QPoint(250, 100));
-    QTest::mouseMove(view.get(), QPoint(130, 100));
-    QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(130, 100));
-    hover(view.get(), QPoint(20, 20));
-    QVERIFY(std::abs(view->displayWidth() - 2970.786384922227) < 1e-6);
-    QCOMPARE(view->displayLevel(), 1000.0);
-    QCOMPARE(main.session().widthLabel->text(), QStringLiteral(" ww: 2971 "));
-
-    // A double click restores the automatic window.
-    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(150, 150));
-    QCOMPARE(QPointF(view->displayLevel(), view->displayWidth()),
-             QPointF((view->autoLow() + view->autoHigh()) / 2, view->autoHigh() - view->autoLow()));
-    QVERIFY(view->displayWidth() > 1);
-
-    // A right click on the picture toggles the level dialog; right of it nothing opens.
-    QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(320, 100));
-    QVERIFY(!LevelCont::of(view.get()));
-    QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(100, 100));
-    QVERIFY(LevelCont::of(view.get()) && LevelCont::of(view.get())->isVisible());
-    QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(100, 100));
-    QVERIFY(!LevelCont::of(view.get())->isVisible());
-}
-
-void MriViewInteractionTest::brokenValuesNeverUpsetReadoutsOrDrags()
-{
-    // Text case files may hold these.
-    const double values[4] = {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max()};
-    MainWindow main;
-    std::unique_ptr<MriView> view = centralView(main, 4, [&](int x, int) { return values[x - 1]; });
-    hover(view.get(), centreOf(*view, 0, 0));
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: nan"));
-    hover(view.get(), centreOf(*view, 2, 0));
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: -inf"));
-
-    const QPoint targets[] = {{0, 0}, {399, 0}, {0, 299}, {399, 299}, {200, 150}};
-    for (QPoint from : targets)
-        for (QPoint to : targets) {
-            if (from.x() >= view->pictureRect().width)
-                continue;
-            drag(*view, from, to);
-            QVERIFY(std::isfinite(view->displayLevel()) && std::isfinite(view->displayWidth()));
-            QVERIFY(view->displayLevel() >= view->levelMin() && view->displayLevel() <= view->levelMax());
-            QVERIFY(view->displayWidth() >= view->widthMin() && view->displayWidth() <= view->widthMax());
-        }
-    QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(10, 10));
-    QVERIFY(view->displayWidth() >= 1);
-}
-
-void MriViewInteractionTest::framesStepWrapAndReportTheTrueSignal()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = functionalView(main);
-    QCOMPARE(view->frame(), 0);
-    main.session().selectedPixel = QPoint(1, 2); // pixel [2][3]
-    view->stepFrame(-1);
-    QCOMPARE(view->frame(), 98);
-    QCOMPARE(view->imageData()[2][3], 1000.0 + 200 + 30 + 98);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1328"));
-    view->stepFrame(1);
-    QCOMPARE(view->frame(), 0);
-    view->stepFrame(2 * kFrames + 5);
-    QCOMPARE(view->frame(), 5);
-
-    // Both: pixels with p below 0.1 (x = 1) are stored negated; the read-out is the
-    // one the mouse gives, the true signal with t and p.
-    view->setFmriMode(FmriShowBoth);
-    main.session().selectedPixel = QPoint(0, 0);
-    view->stepFrame(0);
-    QCOMPARE(view->imageData()[1][1], -1115.0);
-    const QString both = QStringLiteral("t-value: 0.00   p-value: 0.0500   Signal strength: 1115");
-    QCOMPARE(main.statusBar()->currentMessage(), both);
-    // Outside the image the message stays.
-    main.session().selectedPixel = QPoint(7, 0);
-    view->stepFrame(1);
-    QCOMPARE(main.statusBar()->currentMessage(), both);
-
-    // The movie's tick advances a frame and loops.
-    view->setFmriMode(FmriShowFrames);
-    main.session().selectedPixel = QPoint(2, 0); // [3][1]
-    view->stepFrame(-6);
-    view->fMriFrame();
-    QCOMPARE(view->frame(), 1);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1311"));
-    view->stepFrame(97);
-    view->fMriFrame();
-    QCOMPARE(view->frame(), 0);
-    QCOMPARE(view->imageData()[3][1], 1310.0);
-}
-
-void MriViewInteractionTest::centralStatusShowsWhatTheModeShows()
-{
-    MainWindow main;
-    std::unique_ptr<MriView> view = functionalView(main);
-    // Two points on pixel [1][2] (t = -1, p = 0.05): the window system passes on
-    // only moves that go somewhere.
-    const QPoint onPixel = centreOf(*view, 0, 1);
-    const QPoint besideIt = onPixel + QPoint(1, 1);
-    hover(view.get(), onPixel);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1120"));
-    view->setFmriMode(FmriShowStatistics);
-    view->stepFrame(0);
-    hover(view.get(), besideIt);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("t-value: -1.00 p-value: 0.0500   "));
-    view->setFmriMode(FmriShowBoth);
-    view->stepFrame(0);
-    hover(view.get(), onPixel);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("t-value: -1.00 p-value: 0.0500   Signal strength: 1120"));
-
-    // A held modifier adds the position.
-    view->setFmriMode(FmriShowFrames);
-    hover(view.get(), centreOf(*view, 3, 2), Qt::ShiftModifier);
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1430  position: (  4,  3)"));
-    hover(view.get(), centreOf(*view, 3, 2) + QPoint(1, 1));
-    QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("Signal strength: 1430"));
-
-    // The time curve follows the mouse; off the picture it keeps the last pixel.
-    view->resize(500, 300); // a band of 50 pixels left of the picture
-    PixelTime *curve = view->timeCurve();
-    QCOMPARE(curve->count(), kFrames);
-    hover(view.get(), centreOf(*view, 0, 0));
-    QCOMPARE(QPointF(curve->value(0), curve->value(98)), QPointF(1110, 1208));
-    hover(view.get(), QPoint(10, 5));
-    QCOMPARE(curve->value(98), 1208.0);
-}
 
 RELAXON_TEST_CLASS(MriViewInteractionTest)
 #include "test_mriviewinteraction.moc"

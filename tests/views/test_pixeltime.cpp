@@ -63,138 +63,128 @@ class TestPixelTime : public QObject
     Q_OBJECT
 
 private slots:
-    void takesTheSeriesOfAPixel_data();
-    void takesTheSeriesOfAPixel();
-    void maximumLimitsTheFrames();
-    void labelsAroundTheMean_data();
-    void labelsAroundTheMean();
-    void freshWindowDrawsOnTheMiddleLine();
-    void keysTravelToTheViewAndUpwards();
-};
-
-void TestPixelTime::takesTheSeriesOfAPixel_data()
-{
-    QTest::addColumn<int>("a");
-    QTest::addColumn<int>("b");
-    QTest::addColumn<double>("first");
-    QTest::newRow("first row and column") << 0 << 0 << 1000.0;
-    QTest::newRow("first row, last column of the frame") << 0 << 1 << 1010.0;
-    QTest::newRow("last row, first column") << 2 << 0 << 1200.0;
-    QTest::newRow("row past the frame") << 3 << 0 << 0.0;
-    QTest::newRow("column past the frame") << 0 << 2 << 0.0;
-    QTest::newRow("negative row") << -1 << 0 << 0.0;
-    QTest::newRow("negative column") << 0 << -1 << 0.0;
-}
-
-void TestPixelTime::takesTheSeriesOfAPixel()
-{
-    QFETCH(int, a);
-    QFETCH(int, b);
-    QFETCH(double, first);
-    Series series;
-    PixelTime curve(nullptr, 4);
-    curve.fillFromSeries(series.data, 1, 1);
-    curve.fillFromSeries(series.data, a, b);
-    for (int k = 0; k < 4; ++k)
-        QCOMPARE(curve.value(k), first == 0 ? 0.0 : first + k);
-}
-
-void TestPixelTime::maximumLimitsTheFrames()
-{
-    Series series;
-    PixelTime curve(nullptr, 4);
-    curve.fillFromSeries(series.data, 2, 1, 2);
-    QCOMPARE(QList<double>({curve.value(0), curve.value(1), curve.value(2)}), QList<double>({1210, 1211, 0}));
-
-    // More values than the case has frames: the missing frames are 0.
-    PixelTime longer(nullptr, 6);
-    QCOMPARE(longer.size(), QSize(250, 150));
-    QCOMPARE(longer.value(0), 0.0); // before any pixel is chosen
-    longer.fillFromSeries(series.data, 0, 0);
-    QCOMPARE(QList<double>({longer.value(3), longer.value(4), longer.value(5)}), QList<double>({1003, 0, 0}));
-    // A case without frames gives zeros, and so does a curve without values.
-    longer.fillFromSeries(CaseData(), 0, 0);
-    QCOMPARE(longer.value(0), 0.0);
-    QCOMPARE(PixelTime(nullptr, -3).count(), 0);
-}
-
-void TestPixelTime::labelsAroundTheMean_data()
-{
-    QTest::addColumn<double>("mean");
-    QTest::addColumn<QList<double>>("labels");
-    QTest::newRow("mean 0") << 0.0 << QList<double>{-50, -25, 0, 25, 50};
-    QTest::newRow("mean 1010") << 1010.0 << QList<double>{975, 1000, 1025, 1050};
-    QTest::newRow("mean 40 starts at 0") << 40.0 << QList<double>{0, 25, 50, 75};
-    QTest::newRow("mean -12.5") << -12.5 << QList<double>{-50, -25, 0, 25};
-    QTest::newRow("mean not a number") << std::numeric_limits<double>::quiet_NaN() << QList<double>{};
-    QTest::newRow("huge mean ends") << 1e300 << QList<double>{1e300, 1e300, 1e300, 1e300, 1e300};
-}
-
-void TestPixelTime::labelsAroundTheMean()
-{
-    QFETCH(QList<double>, labels);
-    QFETCH(double, mean);
-    const std::vector<double> computed = timeCurveLabels(mean);
-    QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
-    // A label of 0 is never written as "-0".
-    for (double label : computed)
-        QVERIFY(label != 0 || !std::signbit(label));
-}
-
-void TestPixelTime::freshWindowDrawsOnTheMiddleLine()
-{
-    // 250 x 150: h' = 149, the plot 181 x 116 from x = 60, its bottom at 126, the
-    // middle line at 126 - 58 = 68; ten frames are 18.1 pixels apart.
-    QCOMPARE(timeCurveY(0, 0, 149, 116), 68.0);
-    QCOMPARE(timeCurveY(1030, 1010, 149, 116), 48.0);
-    QCOMPARE(seriesMean({0, 10, 20}), 10.0);
-
-    PixelTime curve(nullptr, 10);
-    const QImage picture = curve.grab().toImage();
-    QVERIFY(blueNear(picture, 96, 68));
-    QVERIFY(blueNear(picture, 222, 68));
-    // The frame marker of frame 0 at x = 60, from the bottom up to 10.
-    QCOMPARE(picture.pixelColor(60, 100), QColor(255, 0, 0));
-    QCOMPARE(picture.pixelColor(60, 12), QColor(255, 0, 0));
-    QCOMPARE(picture.pixelColor(245, 145), QColor(255, 255, 255));
-
-    // The bands are the statistics' blocks: frames 1 and 2 none, then ten frames of
-    // rest (light) from x = 74.5, ten of task (dark) from 146.9, rest from 219.3; 25
-    // frames are 7.24 pixels apart.
-    const QImage banded = PixelTime(nullptr, 25).grab().toImage();
-    QCOMPARE(banded.pixelColor(70, 30), QColor(255, 255, 255));
-    QCOMPARE(banded.pixelColor(100, 30), QColor(230, 230, 230));
-    QCOMPARE(banded.pixelColor(180, 30), QColor(200, 200, 200));
-    QCOMPARE(banded.pixelColor(230, 30), QColor(230, 230, 230));
-
-    // Too small a window, or no frames, paints nothing.
-    for (QSize size : {QSize(70, 150), QSize(250, 34)}) {
-        curve.resize(size);
-        QVERIFY(curve.grab().toImage().pixelColor(size.width() - 2, size.height() - 2) != QColor(255, 255, 255));
+    void takesTheSeriesOfAPixel_data()
+    {
+        QTest::addColumn<int>("a");
+        QTest::addColumn<int>("b");
+        QTest::addColumn<double>("first");
+        QTest::newRow("first row and column") << 0 << 0 << 1000.0;
+        QTest::newRow("first row, last column of the frame") << 0 << 1 << 1010.0;
+        QTest::newRow("last row, first column") << 2 << 0 << 1200.0;
+        QTest::newRow("row past the frame") << 3 << 0 << 0.0;
+        QTest::newRow("column past the frame") << 0 << 2 << 0.0;
+        QTest::newRow("negative row") << -1 << 0 << 0.0;
+        QTest::newRow("negative column") << 0 << -1 << 0.0;
     }
-    QVERIFY(PixelTime(nullptr, 0).grab().toImage().pixelColor(200, 100) != QColor(255, 255, 255));
-}
+    void takesTheSeriesOfAPixel()
+    {
+        QFETCH(int, a);
+        QFETCH(int, b);
+        QFETCH(double, first);
+        Series series;
+        PixelTime curve(nullptr, 4);
+        curve.fillFromSeries(series.data, 1, 1);
+        curve.fillFromSeries(series.data, a, b);
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(curve.value(k), first == 0 ? 0.0 : first + k);
+    }
 
-void TestPixelTime::keysTravelToTheViewAndUpwards()
-{
-    KeyRecorder mainWindow(true);
-    auto *view = new KeyRecorder(false, &mainWindow);
-    auto *curve = new PixelTime(view, 10);
-    curve->show();
-    QVERIFY(QTest::qWaitForWindowExposed(curve));
-    QTest::keyClick(curve, Qt::Key_Right);
-    QTest::keyClick(curve, Qt::Key_Escape);
-    QCOMPARE(view->keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
-    QCOMPARE(mainWindow.keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
-    // Escape does not close the window.
-    QVERIFY(curve->isVisible());
-    QCOMPARE(curve->result(), 0);
+    void maximumLimitsTheFrames()
+    {
+        Series series;
+        PixelTime curve(nullptr, 4);
+        curve.fillFromSeries(series.data, 2, 1, 2);
+        QCOMPARE(QList<double>({curve.value(0), curve.value(1), curve.value(2)}), QList<double>({1210, 1211, 0}));
 
-    // It sits beside the main window, at the given offset from its left.
-    mainWindow.setGeometry(100, 80, 800, 600);
-    curve->placeBeside(&mainWindow, 500);
-    QCOMPARE(curve->pos(), QPoint(mainWindow.x() + 500 - curve->width(), mainWindow.geometry().top()));
-}
+        // More values than the case has frames: the missing frames are 0.
+        PixelTime longer(nullptr, 6);
+        QCOMPARE(longer.size(), QSize(250, 150));
+        QCOMPARE(longer.value(0), 0.0); // before any pixel is chosen
+        longer.fillFromSeries(series.data, 0, 0);
+        QCOMPARE(QList<double>({longer.value(3), longer.value(4), longer.value(5)}), QList<double>({1003, 0, 0}));
+        // A case without frames gives zeros, and so does a curve without values.
+        longer.fillFromSeries(CaseData(), 0, 0);
+        QCOMPARE(longer.value(0), 0.0);
+        QCOMPARE(PixelTime(nullptr, -3).count(), 0);
+    }
+
+    void labelsAroundTheMean_data()
+    {
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<QList<double>>("labels");
+        QTest::newRow("mean 0") << 0.0 << QList<double>{-50, -25, 0, 25, 50};
+        QTest::newRow("mean 1010") << 1010.0 << QList<double>{975, 1000, 1025, 1050};
+        QTest::newRow("mean 40 starts at 0") << 40.0 << QList<double>{0, 25, 50, 75};
+        QTest::newRow("mean -12.5") << -12.5 << QList<double>{-50, -25, 0, 25};
+        QTest::newRow("mean not a number") << std::numeric_limits<double>::quiet_NaN() << QList<double>{};
+        QTest::newRow("huge mean ends") << 1e300 << QList<double>{1e300, 1e300, 1e300, 1e300, 1e300};
+    }
+    void labelsAroundTheMean()
+    {
+        QFETCH(QList<double>, labels);
+        QFETCH(double, mean);
+        const std::vector<double> computed = timeCurveLabels(mean);
+        QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
+        // A label of 0 is never written as "-0".
+        for (double label : computed)
+            QVERIFY(label != 0 || !std::signbit(label));
+    }
+
+    void freshWindowDrawsOnTheMiddleLine()
+    {
+        // 250 x 150: h' = 149, the plot 181 x 116 from x = 60, its bottom at 126, the
+        // middle line at 126 - 58 = 68; ten frames are 18.1 pixels apart.
+        QCOMPARE(timeCurveY(0, 0, 149, 116), 68.0);
+        QCOMPARE(timeCurveY(1030, 1010, 149, 116), 48.0);
+        QCOMPARE(seriesMean({0, 10, 20}), 10.0);
+
+        PixelTime curve(nullptr, 10);
+        const QImage picture = curve.grab().toImage();
+        QVERIFY(blueNear(picture, 96, 68));
+        QVERIFY(blueNear(picture, 222, 68));
+        // The frame marker of frame 0 at x = 60, from the bottom up to 10.
+        QCOMPARE(picture.pixelColor(60, 100), QColor(255, 0, 0));
+        QCOMPARE(picture.pixelColor(60, 12), QColor(255, 0, 0));
+        QCOMPARE(picture.pixelColor(245, 145), QColor(255, 255, 255));
+
+        // The bands are the statistics' blocks: frames 1 and 2 none, then ten frames of
+        // rest (light) from x = 74.5, ten of task (dark) from 146.9, rest from 219.3; 25
+        // frames are 7.24 pixels apart.
+        const QImage banded = PixelTime(nullptr, 25).grab().toImage();
+        QCOMPARE(banded.pixelColor(70, 30), QColor(255, 255, 255));
+        QCOMPARE(banded.pixelColor(100, 30), QColor(230, 230, 230));
+        QCOMPARE(banded.pixelColor(180, 30), QColor(200, 200, 200));
+        QCOMPARE(banded.pixelColor(230, 30), QColor(230, 230, 230));
+
+        // Too small a window, or no frames, paints nothing.
+        for (QSize size : {QSize(70, 150), QSize(250, 34)}) {
+            curve.resize(size);
+            QVERIFY(curve.grab().toImage().pixelColor(size.width() - 2, size.height() - 2) != QColor(255, 255, 255));
+        }
+        QVERIFY(PixelTime(nullptr, 0).grab().toImage().pixelColor(200, 100) != QColor(255, 255, 255));
+    }
+
+    void keysTravelToTheViewAndUpwards()
+    {
+        KeyRecorder mainWindow(true);
+        auto *view = new KeyRecorder(false, &mainWindow);
+        auto *curve = new PixelTime(view, 10);
+        curve->show();
+        QVERIFY(QTest::qWaitForWindowExposed(curve));
+        QTest::keyClick(curve, Qt::Key_Right);
+        QTest::keyClick(curve, Qt::Key_Escape);
+        QCOMPARE(view->keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
+        QCOMPARE(mainWindow.keys, (QList<int>{Qt::Key_Right, Qt::Key_Escape}));
+        // Escape does not close the window.
+        QVERIFY(curve->isVisible());
+        QCOMPARE(curve->result(), 0);
+
+        // It sits beside the main window, at the given offset from its left.
+        mainWindow.setGeometry(100, 80, 800, 600);
+        curve->placeBeside(&mainWindow, 500);
+        QCOMPARE(curve->pos(), QPoint(mainWindow.x() + 500 - curve->width(), mainWindow.geometry().top()));
+    }
+};
 
 RELAXON_TEST_CLASS(TestPixelTime)
 #include "test_pixeltime.moc"
