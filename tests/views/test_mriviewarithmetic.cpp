@@ -261,7 +261,13 @@ private slots:
         QCOMPARE(sweep.cycleStart(), 1e9);
         sweep.advance(1e9 + 500);
         QCOMPARE(sweep.te(), 500.0);
-        // Unknown speed indices keep the speed.
+        // "Double", "Real time", "Half", "Quarter" and "Tenth": one 500 ms cycle takes
+        // these real milliseconds. Unknown speed indices keep the speed.
+        const double cycleMs[] = {250, 500, 1000, 2000, 5000};
+        for (int i = 0; i < 5; ++i) {
+            sweep.chooseSpeed(i);
+            QCOMPARE(sweep.speed() * cycleMs[i], 500.0);
+        }
         sweep.chooseSpeed(2);
         sweep.chooseSpeed(5);
         sweep.chooseSpeed(-1);
