@@ -70,10 +70,17 @@ private slots:
                  QList<int>({50, 5000, 500}));
         QCOMPARE(controls->speedBox->currentIndex(), 1);
 
-        // 330 x 350 less the status bar: W = 330, H = 330; picture area 290 x 300 with
-        // the slider right of it.
+        // 330 x 350 less the status bar: W = 330, H = 330; picture area 290 x 300, the
+        // Tr column right of it and the speed row below.
         QCOMPARE(QSize(view->areaWidth(), view->areaHeight()), QSize(290, 300));
         QCOMPARE(controls->trSlider->geometry(), QRect(295, 30, 30, 240));
+        QCOMPARE(controls->trCaption->geometry(), QRect(290, 0, 40, 30));
+        QCOMPARE(controls->trValue->geometry(), QRect(290, 270, 40, 30));
+        QCOMPARE(controls->teLabel->geometry(), QRect(0, 300, 72, 30));
+        QCOMPARE(controls->speedBox->pos(),
+                 QPoint(290 + 35 - controls->speedBox->width(), 300 + (30 - controls->speedBox->height()) / 2));
+        QCOMPARE(controls->speedCaption->pos(), QPoint(controls->speedBox->x() - controls->speedCaption->width() - 5,
+                                                       300 + (30 - controls->speedCaption->height()) / 2));
     }
 
     void echoTimeFollowsTheClockAndTr_data()
