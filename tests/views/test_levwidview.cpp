@@ -174,12 +174,14 @@ private slots:
             << 0.0 << 1000.0 << true << std::vector<PlotPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
         // Edges at -5 and 195: the ramp rises 200 pixels over 200, cut at 45 (50 up)
         // and 145 (150 up).
-        QTest::newRow("window wider than the plot") << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
+        QTest::newRow("window wider than the plot")
+            << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
         QTest::newRow("wider and inverted") << 0.0 << 4000.0 << true << std::vector<PlotPoint>{{45, 70}, {145, 170}};
         // Both edges on one pixel: a step.
         QTest::newRow("width 1")
             << 0.0 << 1.0 << false << std::vector<PlotPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
-        QTest::newRow("window left of the plot") << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
+        QTest::newRow("window left of the plot")
+            << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
     }
     void transferCurves()
     {

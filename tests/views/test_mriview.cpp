@@ -253,14 +253,16 @@ private slots:
         QCOMPARE(QPointF(equal.autoLow(), equal.autoHigh()), QPointF(-100, 98));
 
         // 302 rounded up on the 1, 1.5, 2, 3, 5, 8 series; the smallest value counted is 0.
-        MriView given(main.session(), ViewNewRecording, makeImage(3, 2, [](int x, int y) { return 100.0 * x + y; }), 3, 2);
+        double **small = makeImage(3, 2, [](int x, int y) { return 100.0 * x + y; });
+        MriView given(main.session(), ViewNewRecording, small, 3, 2);
         QCOMPARE(QPointF(given.rangeLow(), given.rangeHigh()), QPointF(1, 500));
     }
 
     void valuesBetweenZeroAndOnePaintBlackUntilWindowIsSet()
     {
         MainWindow main;
-        MriView view(main.session(), ViewNewRecording, makeImage(4, 4, [](int x, int y) { return (x + y) / 10.0; }), 4, 4);
+        double **image = makeImage(4, 4, [](int x, int y) { return (x + y) / 10.0; });
+        MriView view(main.session(), ViewNewRecording, image, 4, 4);
         QCOMPARE(QPointF(view.rangeLow(), view.rangeHigh()), QPointF(1, 1));
         QCOMPARE(view.histogram()[0].count, 16.0);
         QCOMPARE(QPointF(view.displayLevel(), view.displayWidth()), QPointF(1, 0));
@@ -348,7 +350,8 @@ private slots:
         CaseData &data = main.session().caseData;
         data.rows = data.cols = 2;
         data.frames = 1;
-        data.pValue = makeImage(2, 2, [](int x, int y) { return x == 1 ? (y == 1 ? 0.02 : 0.05) : 0.2 / 3; }); // the last on the boundary
+        // The last p-value lies on the boundary of the weakest colour.
+        data.pValue = makeImage(2, 2, [](int x, int y) { return x == 1 ? (y == 1 ? 0.02 : 0.05) : 0.2 / 3; });
         double **image = makeImage(2, 2, [](int x, int y) { return x == 2 && y == 2 ? 300.0 : -300.0; });
         MriView view(main.session(), ViewNewRecording, image, 2, 2);
         view.setLevelWidth(300, 2);
@@ -373,7 +376,8 @@ private slots:
         main.session().recording.technique = TechniqueSingleDirection;
         main.session().recording.gradientAngle = 90;
         bool dialShown = false;
-        ModalDriver driver(answerTiming("40", "500", true, [&](TeTr &dialog) { dialShown = dialog.dtiDial->isVisible(); }));
+        ModalDriver driver(
+            answerTiming("40", "500", true, [&](TeTr &dialog) { dialShown = dialog.dtiDial->isVisible(); }));
         std::unique_ptr<MriView> arrow = newRecording(main);
         QVERIFY(dialShown);
         QCOMPARE(arrow->technique(), int(TechniqueSingleDirection));

@@ -66,8 +66,8 @@ private slots:
         QCOMPARE(view->imageData()[1][1], 1000.0);
         AnimationControls *controls = view->animationControls();
         QCOMPARE(controls->trSlider->orientation(), Qt::Vertical);
-        QCOMPARE(QList<int>({controls->trSlider->minimum(), controls->trSlider->maximum(), controls->trSlider->value()}),
-                 QList<int>({50, 5000, 500}));
+        const QSlider *slider = controls->trSlider;
+        QCOMPARE(QList<int>({slider->minimum(), slider->maximum(), slider->value()}), QList<int>({50, 5000, 500}));
         QCOMPARE(controls->speedBox->currentIndex(), 1);
 
         // 330 x 350 less the status bar: W = 330, H = 330; picture area 290 x 300, the

@@ -226,7 +226,8 @@ private slots:
         QTest::newRow("animation units") << animationValueReadout("HU", 1234) << "HU: 1234";
         QTest::newRow("frames only, magnitude") << statusText(true, 0, -640, 2, 0.01, false) << "Signal strength: 640";
         QTest::newRow("statistics with position")
-            << statusText(true, 1, 640, 3.14159, 0.000123, true) << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
+            << statusText(true, 1, 640, 3.14159, 0.000123, true)
+            << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
         QTest::newRow("broken statistics")
             << statusText(true, 2, kNan, kNan, kInf, false) << "t-value: nan   p-value: inf   Signal strength: nan";
         QTest::newRow("first frame") << frameTimeText(0) << "t=  0 s";

@@ -125,8 +125,8 @@ std::unique_ptr<MriView> functionalView(MainWindow &main)
     data.activation = makeImage(4, 3, [](int x, int y) { return 10.0 * x + y; });
     data.tValue = makeImage(4, 3, [](int x, int y) { return double(x - y); });
     data.pValue = makeImage(4, 3, [](int x, int) { return 0.05 * x; });
-    auto view = std::make_unique<MriView>(main.session(), ViewNewRecording,
-                                          makeImage(4, 3, [](int x, int y) { return 1000.0 + 100 * x + 10 * y; }), 4, 3);
+    double **frame = makeImage(4, 3, [](int x, int y) { return 1000.0 + 100 * x + 10 * y; });
+    auto view = std::make_unique<MriView>(main.session(), ViewNewRecording, frame, 4, 3);
     view->resize(400, 300);
     view->show();
     return view;
@@ -318,7 +318,8 @@ private slots:
         view->setFmriMode(FmriShowBoth);
         view->stepFrame(0);
         hover(view.get(), onPixel);
-        QCOMPARE(main.statusBar()->currentMessage(), QStringLiteral("t-value: -1.00 p-value: 0.0500   Signal strength: 1120"));
+        QCOMPARE(main.statusBar()->currentMessage(),
+                 QStringLiteral("t-value: -1.00 p-value: 0.0500   Signal strength: 1120"));
 
         // A held modifier adds the position.
         view->setFmriMode(FmriShowFrames);

@@ -42,7 +42,9 @@ struct Series
         data.rows = 3;
         data.frames = 4;
         data.cols = 8;
-        data.pd = makeImage(3, 8, [](int x, int c) { return 1000.0 + 100 * (x - 1) + 10 * ((c - 1) % 2) + (c - 1) / 2; });
+        data.pd = makeImage(3, 8, [](int x, int c) {
+            return 1000.0 + 100 * (x - 1) + 10 * ((c - 1) % 2) + (c - 1) / 2;
+        });
     }
     ~Series() { data.release(); }
 };
