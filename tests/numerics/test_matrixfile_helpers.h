@@ -1,7 +1,7 @@
 #ifndef RELAXON_TESTS_MATRIXFILE_HELPERS_H
 #define RELAXON_TESTS_MATRIXFILE_HELPERS_H
 
-// Shared by the matrix file tests: byte-exact file builders, a stderr capture and a
+// Shared by the matrix file tests: byte-exact file builders, an output capture and a
 // result holder that releases what getmatrix hands out.
 
 #include "numerics/matrixfile.h"
@@ -11,6 +11,8 @@
 #include <QString>
 #include <QSysInfo>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,39 +20,20 @@
 
 namespace matrixfiletest {
 
-inline QByteArray int32Bytes(std::int32_t value, bool bigEndian)
+template <typename T>
+QByteArray bytesOf(T value, bool bigEndian)
 {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) {
-        const int shift = bigEndian ? 8 * (3 - i) : 8 * i;
-        bytes[i] = char((std::uint32_t(value) >> shift) & 0xff);
-    }
+    QByteArray bytes(sizeof value, '\0');
+    std::memcpy(bytes.data(), &value, sizeof value);
+    if (bigEndian != (QSysInfo::ByteOrder == QSysInfo::BigEndian))
+        std::reverse(bytes.begin(), bytes.end());
     return bytes;
 }
 
-inline QByteArray doubleBytes(double value, bool bigEndian)
-{
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, 8);
-    QByteArray bytes(8, '\0');
-    for (int i = 0; i < 8; ++i) {
-        const int shift = bigEndian ? 8 * (7 - i) : 8 * i;
-        bytes[i] = char((bits >> shift) & 0xff);
-    }
-    return bytes;
-}
-
-inline QByteArray floatBytes(float value, bool bigEndian)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    return int32Bytes(std::int32_t(bits), bigEndian);
-}
-
-inline bool machineIsBigEndian()
-{
-    return QSysInfo::ByteOrder == QSysInfo::BigEndian;
-}
+inline QByteArray int32Bytes(std::int32_t value, bool bigEndian) { return bytesOf(value, bigEndian); }
+inline QByteArray doubleBytes(double value, bool bigEndian) { return bytesOf(value, bigEndian); }
+inline QByteArray floatBytes(float value, bool bigEndian) { return bytesOf(value, bigEndian); }
+inline bool machineIsBigEndian() { return QSysInfo::ByteOrder == QSysInfo::BigEndian; }
 
 // A ";;mbfmat" / ";;mbfspr" header with every field as given.
 inline QByteArray binaryHeader(bool sparse, bool bigEndian, std::int32_t rows, std::int32_t cols,
@@ -60,14 +43,9 @@ inline QByteArray binaryHeader(bool sparse, bool bigEndian, std::int32_t rows, s
     QByteArray bytes(sparse ? ";;mbfspr" : ";;mbfmat");
     bytes.append(orderByte >= 0 ? orderByte : char(bigEndian ? 1 : 0));
     bytes.append(int32Bytes(headerLength >= 0 ? headerLength : (sparse ? 15 : 11), bigEndian));
-    bytes.append(char(1));
-    bytes.append(char(1));
-    bytes.append(elementSize);
-    bytes.append(int32Bytes(rows, bigEndian));
-    bytes.append(int32Bytes(cols, bigEndian));
-    if (sparse)
-        bytes.append(int32Bytes(maxCount, bigEndian));
-    return bytes;
+    bytes.append("\1\1").append(elementSize);
+    bytes.append(int32Bytes(rows, bigEndian) + int32Bytes(cols, bigEndian));
+    return sparse ? bytes + int32Bytes(maxCount, bigEndian) : bytes;
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -82,41 +60,46 @@ inline QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Collects what is written to stderr while it lives.
-class StderrCapture
+// Collects what is written to stdout or stderr while it lives; nothing else may
+// print to that stream meanwhile.
+class OutputCapture
 {
 public:
-    explicit StderrCapture(const QString &path) : path(path)
+    explicit OutputCapture(std::FILE *stream) : stream(stream), fd(fileno(stream))
     {
-        std::fflush(stderr);
-        saved = ::dup(2);
-        std::FILE *target = std::fopen(path.toLocal8Bit().constData(), "w");
-        if (target) {
-            ::dup2(::fileno(target), 2);
-            std::fclose(target);
-        }
+        std::fflush(stream);
+        saved = dup(fd);
+        sink = std::tmpfile();
+        if (sink)
+            dup2(fileno(sink), fd);
     }
-    ~StderrCapture() { restore(); }
+    ~OutputCapture() { text(); }
+    OutputCapture(const OutputCapture &) = delete;
+    OutputCapture &operator=(const OutputCapture &) = delete;
 
+    // Restores the stream and returns what was printed since construction.
     QByteArray text()
     {
-        restore();
-        return readBytes(path);
+        if (!sink)
+            return printed;
+        std::fflush(stream);
+        dup2(saved, fd);
+        close(saved);
+        std::rewind(sink);
+        char buffer[512];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, sink)) > 0;)
+            printed.append(buffer, qsizetype(got));
+        std::fclose(sink);
+        sink = nullptr;
+        return printed;
     }
 
 private:
-    void restore()
-    {
-        if (saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(saved, 2);
-        ::close(saved);
-        saved = -1;
-    }
-
-    QString path;
+    std::FILE *stream;
+    int fd;
     int saved = -1;
+    std::FILE *sink = nullptr;
+    QByteArray printed;
 };
 
 // Everything one getmatrix call hands out, released at the end of the scope.
@@ -153,6 +136,8 @@ struct ReadResult
                       rowFrom, rowTo, rowStep, colFrom, colTo, colStep, transposed);
         return m != nullptr;
     }
+
+    QByteArray tailBytes() const { return QByteArray(tail, tail ? tailLength : 0); }
 };
 
 } // namespace matrixfiletest

@@ -1,21 +1,23 @@
 // Text values are read with a short path for plain decimals and the C library for
-// everything else; both must give exactly what strtod gives, and the block-wise
-// reading must leave the tail where the last value ends.
+// everything else; both must give exactly what strtod gives, whatever the user's
+// locale, and the block-wise reading must leave the tail where the last value ends.
 
-#include "numerics/matrixfile.h"
 #include "numerics/matrixmemory.h"
 #include "test_matrixfile_helpers.h"
 #include "testrunner.h"
 
+#include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+using namespace matrixfiletest;
 
 namespace {
 
@@ -27,15 +29,7 @@ double cValue(const char *text)
 
 bool sameBits(double a, double b)
 {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-void writeFile(const QString &path, const std::string &text)
-{
-    std::FILE *file = std::fopen(path.toLocal8Bit().constData(), "wb");
-    QVERIFY(file);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
 }
 
 } // namespace
@@ -44,7 +38,32 @@ class TestMatrixFileTextNumbers : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir dir;
+
+    QString fileWith(const std::string &text)
+    {
+        const QString path = dir.filePath(QStringLiteral("numbers.txt"));
+        writeBytes(path, QByteArray::fromStdString(text));
+        return path;
+    }
+
 private slots:
+    // A comma locale shows up any conversion that follows the user's locale; build
+    // systems rarely have one installed, so one is made where the sources are there.
+    void initTestCase()
+    {
+        QVERIFY(dir.isValid());
+        const QString locales = dir.filePath(QStringLiteral("locales"));
+        QVERIFY(QDir().mkpath(locales));
+        QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("de_DE"),
+                          QStringLiteral("-f"), QStringLiteral("UTF-8"), locales + QStringLiteral("/de_DE.UTF-8")});
+        qputenv("LOCPATH", QFile::encodeName(locales));
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8") || std::localeconv()->decimal_point != QByteArray(","))
+            qWarning("no locale with a decimal comma can be made here; reading in the C locale");
+    }
+
+    void cleanupTestCase() { std::setlocale(LC_ALL, "C"); }
+
     void everySpellingReadsAsStrtodReadsIt()
     {
         const std::vector<std::string> words = {
@@ -58,40 +77,11 @@ private slots:
         std::string text = std::to_string(words.size()) + "\n";
         for (const std::string &word : words)
             text += word + "\n";
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("numbers.txt"));
-        writeFile(path, text);
-        matrixfiletest::ReadResult result;
-        result.read(path);
-        QVERIFY(result.m);
+        ReadResult result;
+        QVERIFY(result.read(fileWith(text)));
         QCOMPARE(result.rows, int32(words.size()));
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const double expected = cValue(words[i].c_str());
-            const double got = result.m[int32(i) + 1][1];
-            if (std::isnan(expected))
-                QVERIFY2(std::isnan(got), words[i].c_str());
-            else
-                QVERIFY2(sameBits(got, expected), words[i].c_str());
-        }
-    }
-
-    void numberEndsWhereItsSyntaxEnds()
-    {
-        // "1e" is 1 followed by a word that is no number; "2-3" is 2 and -3.
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("glued.txt"));
-        writeFile(path, "3\n2-3 4\n");
-        matrixfiletest::ReadResult result;
-        result.read(path);
-        QVERIFY(result.m);
-        QCOMPARE(result.m[1][1], 2.0);
-        QCOMPARE(result.m[2][1], -3.0);
-        QCOMPARE(result.m[3][1], 4.0);
-
-        writeFile(path, "2\n1e x\n");
-        matrixfiletest::ReadResult bad;
-        bad.read(path);
-        QVERIFY(!bad.m);
+        for (std::size_t i = 0; i < words.size(); ++i)
+            QVERIFY2(sameBits(result.m[int32(i) + 1][1], cValue(words[i].c_str())), words[i].c_str());
     }
 
     void longFileKeepsValuesAndTailAcrossBlocks()
@@ -106,31 +96,72 @@ private slots:
                             + (i % 11 == 0 ? "e-2" : ""));
             text += words.back() + (i % 5 == 4 ? "\n" : "   ");
         }
-        text += "\nfmri\n99\n";
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("long.txt"));
-        writeFile(path, text);
-        matrixfiletest::ReadResult result;
-        result.read(path);
-        QVERIFY(result.m);
+        ReadResult result;
+        QVERIFY(result.read(fileWith(text + "\nfmri\n99\n")));
         QCOMPARE(result.rows, n);
         for (int32 i = 0; i < n; ++i)
             QVERIFY(sameBits(result.m[i + 1][1], cValue(words[std::size_t(i)].c_str())));
-        QVERIFY(result.tail);
-        QCOMPARE(QByteArray(result.tail, result.tailLength), QByteArray("fmri\0" "99\0", 8));
+        QCOMPARE(result.tailBytes(), QByteArray("fmri\0" "99\0", 8));
     }
 
-    void tailMayFollowTheLastValueInItsWord()
+    void textLayouts_data()
     {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("glued-tail.txt"));
-        writeFile(path, "2\n1.5 2.5units\nmore\n");
-        matrixfiletest::ReadResult result;
-        result.read(path);
-        QVERIFY(result.m);
-        QCOMPARE(result.m[2][1], 2.5);
-        QVERIFY(result.tail);
-        QCOMPARE(QByteArray(result.tail, result.tailLength), QByteArray("units\0" "more\0", 11));
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("cols");
+        QTest::addColumn<QList<double>>("values"); // row order
+        QTest::addColumn<QByteArray>("tail");
+        const double nan = std::nan("");
+        QTest::newRow("nan in any case") << QByteArray("2 3\n1 2 3\n4 nan 6\n") << 3
+                                         << QList<double>{1, 2, 3, 4, nan, 6} << QByteArray();
+        // Only the first eight bytes decide that a file is text: the header line
+        // must not leave a letter among them.
+        QTest::newRow("NAN and NaN") << QByteArray("1 2     \nNAN NaN\n") << 2 << QList<double>{nan, nan}
+                                     << QByteArray();
+        QTest::newRow("header with rows only") << QByteArray("4\n1\n2\n3\n4\n") << 1 << QList<double>{1, 2, 3, 4}
+                                               << QByteArray();
+        QTest::newRow("short file leaves zeros") << QByteArray("2 2\n1.5 -2\n3") << 2
+                                                 << QList<double>{1.5, -2, 3, 0} << QByteArray();
+        QTest::newRow("decimal point in any locale") << QByteArray("1 3\n1.5 2.25 -3e-1\nscale\n0.125\n") << 3
+                                                     << QList<double>{1.5, 2.25, -0.3} << QByteArray("scale\0" "0.125\0", 12);
+        QTest::newRow("tail after an empty line") << QByteArray("1 2\n5 6\n\nfmri\n99\n") << 2
+                                                  << QList<double>{5, 6} << QByteArray("fmri\0" "99\0", 8);
+        QTest::newRow("tail glued to the last value") << QByteArray("2\n1.5 2.5units\nmore\n") << 1
+                                                      << QList<double>{1.5, 2.5} << QByteArray("units\0" "more\0", 11);
+        QTest::newRow("a sign ends a number") << QByteArray("3\n2-3 4\n") << 1 << QList<double>{2, -3, 4}
+                                              << QByteArray();
+    }
+
+    void textLayouts()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, cols);
+        QFETCH(QList<double>, values);
+        QFETCH(QByteArray, tail);
+        OutputCapture capture(stderr);
+        ReadResult read;
+        QVERIFY(read.read(fileWith(text.toStdString())));
+        QCOMPARE(capture.text(), QByteArray());
+        QVERIFY(lastWasText());
+        QCOMPARE(read.rows * cols, int(values.size()));
+        QCOMPARE(read.cols, cols);
+        for (int k = 0; k < values.size(); ++k)
+            QVERIFY2(sameBits(read.m[1 + k / cols][1 + k % cols], values[k]), qPrintable(QString::number(k)));
+        QCOMPARE(read.tailBytes(), tail);
+        double scale = 0;
+        QCOMPARE(tailGetDouble(read.tailLength, read.tail, "scale", &scale, 0), read.tail && tail.startsWith("scale"));
+        if (scale)
+            QCOMPARE(scale, 0.125);
+    }
+
+    void textValuesWriteWithDecimalPoint()
+    {
+        double **m = dmatrix(1, 1, 1, 2);
+        m[1][1] = 0.5;
+        m[1][2] = -2.75;
+        const QString path = dir.filePath(QStringLiteral("written.txt"));
+        QVERIFY(putmatrix_text(QFile::encodeName(path).constData(), m, 1, 2, nullptr, 0, nullptr, nullptr, nullptr));
+        free_dmatrix(m, 1, 1, 1);
+        QCOMPARE(readBytes(path), QByteArray("   1   2\n 0.5 -2.75\n"));
     }
 };
 
