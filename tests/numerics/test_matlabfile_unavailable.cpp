@@ -22,12 +22,8 @@ namespace {
 
 const QByteArray matFile = QByteArrayLiteral(RELAXON_TEST_DATA "/matlab/struct_then_matrix.mat");
 
-using Operation = std::function<bool(const char *fileName)>; // true: it succeeded or left output
-
-bool loads(const char *fileName)
-{
-    return loadMatlabLibraries(fileName) != 0;
-}
+// Returns whether the operation succeeded or left anything in its outputs.
+using Operation = std::function<bool(const char *fileName)>;
 
 bool readsMatrix(const char *fileName)
 {
@@ -36,43 +32,13 @@ bool readsMatrix(const char *fileName)
     double **m = readMatlabMatrix(fileName, &rows, &cols, nullptr, -1, -1, -1, -1, -1, -1, 0, foundName);
     if (m)
         free_dmatrix(m, 1, rows, 1);
-    return m || rows != 0 || cols != 0 || foundName[0] != '\0';
-}
-
-bool writesMatrix(const char *fileName)
-{
-    double **m = dmatrix(1, 1, 1, 1);
-    const int written = writeMatlabMatrix(fileName, m, 1, 1, nullptr);
-    free_dmatrix(m, 1, 1, 1);
-    return written != 0;
-}
-
-bool writesGeometry(const char *fileName)
-{
-    const double nodes[3] = {1, 2, 3};
-    const int32 cells[4] = {0, 0, 0, 0};
-    return writeMatlabGeometry(fileName, nodes, 1, cells, 1, nullptr, 1) != 0;
-}
-
-bool readsGeometry(const char *fileName)
-{
-    int32 nNodes = 9, nFaces = 9;
-    double *nodes = nullptr;
-    int32 *faces = nullptr;
-    char name[8] = "stale";
-    const int found = readMatlabGeometry(fileName, &nNodes, &nFaces, &nodes, &faces, name);
-    std::free(nodes);
-    std::free(faces);
-    return found || nNodes || nFaces || nodes || faces || name[0];
+    return m || rows || cols || foundName[0];
 }
 
 bool getsMatrix(const char *fileName)
 {
-    int32 rows = 0, cols = 0;
-    double **m = getmatrix_part(fileName, &rows, &cols, -1, -1, -1, -1, -1, -1, 0);
-    if (m)
-        free_dmatrix(m, 1, rows, 1);
-    return m != nullptr;
+    matrixfiletest::ReadResult read;
+    return read.read(QFile::decodeName(fileName));
 }
 
 } // namespace
@@ -107,11 +73,29 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QByteArray>("fileName");
         const QByteArray newFile = QFile::encodeName(scratch.filePath(QStringLiteral("new.mat")));
-        QTest::newRow("loadMatlabLibraries") << Operation(loads) << matFile;
+        QTest::newRow("loadMatlabLibraries") << Operation(loadMatlabLibraries) << matFile;
         QTest::newRow("readMatlabMatrix") << Operation(readsMatrix) << matFile;
-        QTest::newRow("writeMatlabMatrix") << Operation(writesMatrix) << newFile;
-        QTest::newRow("writeMatlabGeometry") << Operation(writesGeometry) << newFile;
-        QTest::newRow("readMatlabGeometry") << Operation(readsGeometry) << matFile;
+        QTest::newRow("writeMatlabMatrix") << Operation([](const char *f) {
+            double **m = dmatrix(1, 1, 1, 1);
+            const int written = writeMatlabMatrix(f, m, 1, 1, nullptr);
+            free_dmatrix(m, 1, 1, 1);
+            return written != 0;
+        }) << newFile;
+        QTest::newRow("writeMatlabGeometry") << Operation([](const char *f) {
+            const double nodes[3] = {1, 2, 3};
+            const int32 cells[4] = {0, 0, 0, 0};
+            return writeMatlabGeometry(f, nodes, 1, cells, 1, nullptr, 1) != 0;
+        }) << newFile;
+        QTest::newRow("readMatlabGeometry") << Operation([](const char *f) {
+            int32 nNodes = 9, nFaces = 9;
+            double *nodes = nullptr;
+            int32 *faces = nullptr;
+            char name[8] = "stale";
+            const int found = readMatlabGeometry(f, &nNodes, &nFaces, &nodes, &faces, name);
+            std::free(nodes);
+            std::free(faces);
+            return found || nNodes || nFaces || nodes || faces || name[0];
+        }) << matFile;
         QTest::newRow("getmatrix of a MAT-file") << Operation(getsMatrix) << matFile;
     }
 
@@ -136,7 +120,7 @@ private slots:
     {
         // The C library loads fine but has none of the functions we call.
         qputenv("RELAXON_MATIO_LIBRARY", "libc.so.6");
-        expectUnavailable(loads, matFile);
+        expectUnavailable(loadMatlabLibraries, matFile);
     }
 
     void failedLoadIsRetriedOnTheNextCall()

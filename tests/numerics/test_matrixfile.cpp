@@ -137,12 +137,11 @@ private slots:
         int32 **indices = imatrix(1, 3, 1, 2);
         double **values = dmatrix(1, 3, 1, 2);
         counts[1] = 1;
-        indices[1][1] = 2;
+        counts[3] = indices[1][1] = 2;
         values[1][1] = 7;
-        counts[3] = 2;
         indices[3][1] = 4;
-        values[3][1] = 2.5;
         indices[3][2] = 1;
+        values[3][1] = 2.5;
         values[3][2] = -1;
         const QByteArray file = path(text ? "sparse.txt" : "sparse.mbf").toLocal8Bit();
         QVERIFY(text ? putmatrix_text(file, values, 3, 4, nullptr, 4, "end\n", counts, indices)
@@ -294,59 +293,50 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QByteArray>("message"); // before the read error
         const bool big = machineIsBigEndian();
-        const QByteArray one = doubleBytes(1, big), two = one + doubleBytes(2, big);
-        const QByteArray unimplemented("\nUnimplemented mfbmat file type?\n");
-        QTest::newRow("byte order 2") << binaryHeader(false, big, 1, 1, 8, 0, 2) + one << unimplemented;
-        QTest::newRow("dense with sparse header length")
-            << binaryHeader(false, big, 1, 1, 8, 0, -1, 15) + one << unimplemented;
-        QTest::newRow("fixed byte 0") << binaryHeader(false, big, 1, 1).replace(14, 1, QByteArray(1, '\0')) + one
-                                      << unimplemented;
-        QTest::newRow("element size 2") << binaryHeader(false, big, 1, 1, 2) + one << unimplemented;
-        QTest::newRow("header cut short") << binaryHeader(false, big, 1, 1).left(18) << unimplemented;
-        QTest::newRow("dense doubles 100000 x 100000") << binaryHeader(false, big, hugeSide, hugeSide) + two
-                                                       << QByteArray();
-        QTest::newRow("dense floats 100000 x 100000")
-            << binaryHeader(false, big, hugeSide, hugeSide, 4) + two << QByteArray();
-        QTest::newRow("dense 2 x 3 missing its last element") << binaryHeader(false, big, 2, 3) + two + two
-                                                              << QByteArray();
-        QTest::newRow("raw 30000 x 30000") << int32Bytes(30000, big) + int32Bytes(30000, big) + two
-                                           << QByteArray();
-        QTest::newRow("raw 2 x 2 missing a float")
-            << int32Bytes(2, big) + int32Bytes(2, big) + floatBytes(1, big).repeated(3) << QByteArray();
-        QTest::newRow("sparse 100000 rows") << binaryHeader(true, big, hugeSide, hugeSide, 8, hugeSide) + two
-                                            << QByteArray();
-        QTest::newRow("sparse count beyond the file")
-            << binaryHeader(true, big, 1, hugeSide, 8, hugeSide) + int32Bytes(hugeSide, big) + int32Bytes(1, big)
-            << QByteArray();
-        QTest::newRow("sparse values missing") << binaryHeader(true, big, 1, 4, 8, 2) + int32Bytes(2, big)
-                   + int32Bytes(1, big) + int32Bytes(3, big) + one << QByteArray();
-        QTest::newRow("empty file") << QByteArray() << QByteArray();
-        QTest::newRow("dense rows 0") << binaryHeader(false, big, 0, 3) + one << QByteArray();
-        QTest::newRow("dense cols -5") << binaryHeader(false, big, 2, -5) + one << QByteArray();
-        QTest::newRow("sparse maxCount 0") << binaryHeader(true, big, 1, 1, 8, 0) + one << QByteArray();
-        QTest::newRow("raw rows 0") << int32Bytes(0, big) + int32Bytes(4, big) + one << QByteArray();
-        QTest::newRow("raw header cut short") << QByteArray("\x7f\x01\x02\x03\x04", 5) << QByteArray();
-        QTest::newRow("text rows 0") << QByteArray("0 3\n") << QByteArray();
-        QTest::newRow("text cols -1") << QByteArray("2 -1\n1 2\n") << QByteArray();
-        QTest::newRow("text rows beyond int32") << QByteArray("99999999999 2\n1 2\n") << QByteArray();
-        QTest::newRow("text header without number") << QByteArray("   \n1 2\n") << QByteArray();
-        QTest::newRow("text word other than nan") << QByteArray("1 3\n1 two 3\n") << QByteArray();
-        QTest::newRow("text number ending in e") << QByteArray("2\n1e x\n") << QByteArray();
-        QTest::newRow("text word longer than its buffer")
-            << QByteArray("1 2\n1 ") + QByteArray(600, '7') + "\n" << QByteArray();
-        QTest::newRow("text word longer than its buffer, not a number")
-            << QByteArray("1 1     \n") + QByteArray(4000, 'x') << QByteArray();
-        const QByteArray sparse14 = binaryHeader(true, big, 1, 4, 8, 1);
-        QTest::newRow("sparse column beyond cols") << sparse14 + int32Bytes(1, big) + int32Bytes(5, big) + one
-                                                   << QByteArray();
-        QTest::newRow("sparse column 0") << sparse14 + int32Bytes(1, big) + int32Bytes(0, big) + one
-                                         << QByteArray();
-        QTest::newRow("sparse count above maxCount")
-            << sparse14 + int32Bytes(2, big) + int32Bytes(1, big) + int32Bytes(2, big) + one + one << QByteArray();
-        QTest::newRow("sparse negative count") << sparse14 + int32Bytes(-1, big) + one << QByteArray();
-        QTest::newRow("text sparse column beyond cols") << QByteArray("1 4 1\n1 9\n2.5\n") << QByteArray();
-        QTest::newRow("text sparse count above maxCount") << QByteArray("1 4 1\n2 1 2\n2.5 1\n") << QByteArray();
-        QTest::newRow("text sparse index block cut short") << QByteArray("2 4 1\n1 1\n") << QByteArray();
+        const auto i32 = [big](std::int32_t v) { return int32Bytes(v, big); };
+        const auto header = [big](bool sparse, std::int32_t rows, std::int32_t cols, char size = 8,
+                                  std::int32_t maxCount = 0, char order = -1, std::int32_t length = -1) {
+            return binaryHeader(sparse, big, rows, cols, size, maxCount, order, length);
+        };
+        const QByteArray one = doubleBytes(1, big), two = one + doubleBytes(2, big), sparse14 = header(true, 1, 4, 8, 1);
+        const auto unimplemented = [](const char *name, const QByteArray &bytes) {
+            QTest::newRow(name) << bytes << QByteArray("\nUnimplemented mfbmat file type?\n");
+        };
+        const auto bad = [](const char *name, const QByteArray &bytes) { QTest::newRow(name) << bytes << QByteArray(); };
+        unimplemented("byte order 2", header(false, 1, 1, 8, 0, 2) + one);
+        unimplemented("dense with sparse header length", header(false, 1, 1, 8, 0, -1, 15) + one);
+        unimplemented("fixed byte 0", header(false, 1, 1).replace(14, 1, QByteArray(1, '\0')) + one);
+        unimplemented("element size 2", header(false, 1, 1, 2) + one);
+        unimplemented("header cut short", header(false, 1, 1).left(18));
+        bad("dense doubles 100000 x 100000", header(false, hugeSide, hugeSide) + two);
+        bad("dense floats 100000 x 100000", header(false, hugeSide, hugeSide, 4) + two);
+        bad("dense 2 x 3 missing its last element", header(false, 2, 3) + two + two);
+        bad("raw 30000 x 30000", i32(30000) + i32(30000) + two);
+        bad("raw 2 x 2 missing a float", i32(2) + i32(2) + floatBytes(1, big).repeated(3));
+        bad("sparse 100000 rows", header(true, hugeSide, hugeSide, 8, hugeSide) + two);
+        bad("sparse count beyond the file", header(true, 1, hugeSide, 8, hugeSide) + i32(hugeSide) + i32(1));
+        bad("sparse values missing", header(true, 1, 4, 8, 2) + i32(2) + i32(1) + i32(3) + one);
+        bad("empty file", QByteArray());
+        bad("dense rows 0", header(false, 0, 3) + one);
+        bad("dense cols -5", header(false, 2, -5) + one);
+        bad("sparse maxCount 0", header(true, 1, 1, 8, 0) + one);
+        bad("raw rows 0", i32(0) + i32(4) + one);
+        bad("raw header cut short", QByteArray("\x7f\x01\x02\x03\x04", 5));
+        bad("text rows 0", "0 3\n");
+        bad("text cols -1", "2 -1\n1 2\n");
+        bad("text rows beyond int32", "99999999999 2\n1 2\n");
+        bad("text header without number", "   \n1 2\n");
+        bad("text word other than nan", "1 3\n1 two 3\n");
+        bad("text number ending in e", "2\n1e x\n");
+        bad("text word longer than its buffer", "1 2\n1 " + QByteArray(600, '7') + "\n");
+        bad("text word longer than its buffer, not a number", "1 1     \n" + QByteArray(4000, 'x'));
+        bad("sparse column beyond cols", sparse14 + i32(1) + i32(5) + one);
+        bad("sparse column 0", sparse14 + i32(1) + i32(0) + one);
+        bad("sparse count above maxCount", sparse14 + i32(2) + i32(1) + i32(2) + one + one);
+        bad("sparse negative count", sparse14 + i32(-1) + one);
+        bad("text sparse column beyond cols", "1 4 1\n1 9\n2.5\n");
+        bad("text sparse count above maxCount", "1 4 1\n2 1 2\n2.5 1\n");
+        bad("text sparse index block cut short", "2 4 1\n1 1\n");
     }
 
     void malformedFileIsAReadError()
