@@ -30,9 +30,9 @@ QByteArray bytesOf(T value, bool bigEndian)
     return bytes;
 }
 
-inline QByteArray int32Bytes(std::int32_t value, bool bigEndian) { return bytesOf(value, bigEndian); }
-inline QByteArray doubleBytes(double value, bool bigEndian) { return bytesOf(value, bigEndian); }
-inline QByteArray floatBytes(float value, bool bigEndian) { return bytesOf(value, bigEndian); }
+constexpr auto int32Bytes = bytesOf<std::int32_t>;
+constexpr auto doubleBytes = bytesOf<double>;
+constexpr auto floatBytes = bytesOf<float>;
 inline bool machineIsBigEndian() { return QSysInfo::ByteOrder == QSysInfo::BigEndian; }
 
 // A ";;mbfmat" / ";;mbfspr" header with every field as given.
@@ -65,13 +65,10 @@ inline QByteArray readBytes(const QString &path)
 class OutputCapture
 {
 public:
-    explicit OutputCapture(std::FILE *stream) : stream(stream), fd(fileno(stream))
+    explicit OutputCapture(std::FILE *stream) : stream(stream), saved(dup(fileno(stream))), sink(std::tmpfile())
     {
         std::fflush(stream);
-        saved = dup(fd);
-        sink = std::tmpfile();
-        if (sink)
-            dup2(fileno(sink), fd);
+        dup2(fileno(sink), fileno(stream));
     }
     ~OutputCapture() { text(); }
     OutputCapture(const OutputCapture &) = delete;
@@ -80,25 +77,25 @@ public:
     // Restores the stream and returns what was printed since construction.
     QByteArray text()
     {
-        if (!sink)
-            return printed;
-        std::fflush(stream);
-        dup2(saved, fd);
-        close(saved);
-        std::rewind(sink);
-        char buffer[512];
-        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, sink)) > 0;)
-            printed.append(buffer, qsizetype(got));
-        std::fclose(sink);
-        sink = nullptr;
+        if (saved >= 0) {
+            std::fflush(stream);
+            dup2(saved, fileno(stream));
+            close(saved);
+            saved = -1;
+            std::rewind(sink);
+            QFile file;
+            if (file.open(sink, QIODevice::ReadOnly))
+                printed = file.readAll();
+            file.close();
+            std::fclose(sink);
+        }
         return printed;
     }
 
 private:
     std::FILE *stream;
-    int fd;
-    int saved = -1;
-    std::FILE *sink = nullptr;
+    int saved;
+    std::FILE *sink;
     QByteArray printed;
 };
 
@@ -113,9 +110,6 @@ struct ReadResult
     int32 *counts = nullptr;
     int32 **indices = nullptr;
 
-    ReadResult() = default;
-    ReadResult(const ReadResult &) = delete;
-    ReadResult &operator=(const ReadResult &) = delete;
     ~ReadResult()
     {
         if (m)
