@@ -111,24 +111,20 @@ private slots:
         QTest::addColumn<QList<double>>("values"); // row order
         QTest::addColumn<QByteArray>("tail");
         const double nan = std::nan("");
-        QTest::newRow("nan in any case") << QByteArray("2 3\n1 2 3\n4 nan 6\n") << 3
-                                         << QList<double>{1, 2, 3, 4, nan, 6} << QByteArray();
+        const auto row = [](const char *name, const QByteArray &text, int cols, const QList<double> &values,
+                            const QByteArray &tail = {}) { QTest::newRow(name) << text << cols << values << tail; };
+        row("nan in any case", "2 3\n1 2 3\n4 nan 6\n", 3, {1, 2, 3, 4, nan, 6});
         // Only the first eight bytes decide that a file is text: the header line
         // must not leave a letter among them.
-        QTest::newRow("NAN and NaN") << QByteArray("1 2     \nNAN NaN\n") << 2 << QList<double>{nan, nan}
-                                     << QByteArray();
-        QTest::newRow("header with rows only") << QByteArray("4\n1\n2\n3\n4\n") << 1 << QList<double>{1, 2, 3, 4}
-                                               << QByteArray();
-        QTest::newRow("short file leaves zeros") << QByteArray("2 2\n1.5 -2\n3") << 2
-                                                 << QList<double>{1.5, -2, 3, 0} << QByteArray();
-        QTest::newRow("decimal point in any locale") << QByteArray("1 3\n1.5 2.25 -3e-1\nscale\n0.125\n") << 3
-                                                     << QList<double>{1.5, 2.25, -0.3} << QByteArray("scale\0" "0.125\0", 12);
-        QTest::newRow("tail after an empty line") << QByteArray("1 2\n5 6\n\nfmri\n99\n") << 2
-                                                  << QList<double>{5, 6} << QByteArray("fmri\0" "99\0", 8);
-        QTest::newRow("tail glued to the last value") << QByteArray("2\n1.5 2.5units\nmore\n") << 1
-                                                      << QList<double>{1.5, 2.5} << QByteArray("units\0" "more\0", 11);
-        QTest::newRow("a sign ends a number") << QByteArray("3\n2-3 4\n") << 1 << QList<double>{2, -3, 4}
-                                              << QByteArray();
+        row("NAN and NaN", "1 2     \nNAN NaN\n", 2, {nan, nan});
+        row("header with rows only", "4\n1\n2\n3\n4\n", 1, {1, 2, 3, 4});
+        row("short file leaves zeros", "2 2\n1.5 -2\n3", 2, {1.5, -2, 3, 0});
+        row("decimal point in any locale", "1 3\n1.5 2.25 -3e-1\nscale\n0.125\n", 3, {1.5, 2.25, -0.3},
+            QByteArray("scale\0" "0.125\0", 12));
+        row("tail after an empty line", "1 2\n5 6\n\nfmri\n99\n", 2, {5, 6}, QByteArray("fmri\0" "99\0", 8));
+        row("tail glued to the last value", "2\n1.5 2.5units\nmore\n", 1, {1.5, 2.5},
+            QByteArray("units\0" "more\0", 11));
+        row("a sign ends a number", "3\n2-3 4\n", 1, {2, -3, 4});
     }
 
     void textLayouts()
