@@ -171,29 +171,36 @@ private slots:
                 QCOMPARE(read.m[i][j], expected[i - 1][j - 1]);
     }
 
-    // An 8 x 5 file of 100 i + j in each variant.
+    // An 8 x 5 file of 100 i + j with a tail, in each format and byte order (a raw
+    // float file has rows, columns, then floats, and no marker at all).
     void selection_data()
     {
-        QTest::addColumn<int>("variant"); // 0 binary double, 1 binary float, 2 text
-        QTest::newRow("binary double") << 0;
-        QTest::newRow("binary float") << 1;
-        QTest::newRow("text") << 2;
+        QTest::addColumn<bool>("bigEndian");
+        QTest::addColumn<int>("elementSize"); // 8 doubles, 4 floats, 0 raw floats, -1 text
+        QTest::newRow("text") << false << -1;
+        for (bool big : {false, true}) {
+            QTest::addRow("doubles, big-endian %d", big) << big << 8;
+            QTest::addRow("floats, big-endian %d", big) << big << 4;
+            QTest::addRow("raw floats, big-endian %d", big) << big << 0;
+        }
     }
 
     void selection()
     {
-        QFETCH(int, variant);
+        QFETCH(bool, bigEndian);
+        QFETCH(int, elementSize);
         const QString file = path("selection");
-        const bool big = machineIsBigEndian();
+        const char tail[] = "MRI PD,T1,T2 DATA\nboth\n";
         double **m = positionalMatrix(8, 5);
-        if (variant == 2) {
-            QVERIFY(putmatrix_text(file.toLocal8Bit(), m, 8, 5, nullptr, 0, nullptr, nullptr, nullptr));
+        if (elementSize < 0) {
+            QVERIFY(putmatrix_text(file.toLocal8Bit(), m, 8, 5, nullptr, 23, tail, nullptr, nullptr));
         } else {
-            QByteArray bytes = binaryHeader(false, big, 8, 5, variant == 0 ? 8 : 4);
+            QByteArray bytes = elementSize ? binaryHeader(false, bigEndian, 8, 5, char(elementSize))
+                                           : int32Bytes(8, bigEndian) + int32Bytes(5, bigEndian);
             for (int32 i = 1; i <= 8; ++i)
                 for (int32 j = 1; j <= 5; ++j)
-                    bytes += variant == 0 ? doubleBytes(m[i][j], big) : floatBytes(float(m[i][j]), big);
-            QVERIFY(writeBytes(file, bytes));
+                    bytes += elementSize == 8 ? doubleBytes(m[i][j], bigEndian) : floatBytes(float(m[i][j]), bigEndian);
+            QVERIFY(writeBytes(file, bytes + tail));
         }
         free_dmatrix(m, 1, 8, 1);
 
@@ -205,6 +212,9 @@ private slots:
 
         ReadResult transposed; // whole file transposed: 5 x 8
         QVERIFY(transposed.read(file, -1, -1, -1, -1, -1, -1, 1));
+        QCOMPARE(bool(lastWasSwapped()), elementSize >= 0 && bigEndian != machineIsBigEndian());
+        QCOMPARE(bool(lastWasText()), elementSize < 0);
+        QCOMPARE(transposed.tailBytes(), QByteArray("MRI PD,T1,T2 DATA\0both\0", 23));
         QCOMPARE(transposed.rows * 10 + transposed.cols, 58);
         QCOMPARE(QList<double>({transposed.m[5][1], transposed.m[1][8]}), QList<double>({105, 801}));
 
@@ -236,39 +246,6 @@ private slots:
         QVERIFY(text.startsWith("Error in parameters in call to putmatrix\n Cannot create "));
         QVERIFY(text.endsWith("x.txt\n\n\a\a"));
         free_dmatrix(m, 1, 1, 1);
-    }
-
-    // A raw float file (rows, columns, then floats) has no marker at all.
-    void binaryFilesInEitherByteOrder_data()
-    {
-        QTest::addColumn<bool>("bigEndian");
-        QTest::addColumn<int>("elementSize"); // 0: raw floats
-        for (bool big : {false, true}) {
-            QTest::addRow("doubles, big-endian %d", big) << big << 8;
-            QTest::addRow("floats, big-endian %d", big) << big << 4;
-            QTest::addRow("raw floats, big-endian %d", big) << big << 0;
-        }
-    }
-
-    void binaryFilesInEitherByteOrder()
-    {
-        QFETCH(bool, bigEndian);
-        QFETCH(int, elementSize);
-        const float values[6] = {1.5f, -2.25f, 3e10f, 0.125f, -0.0f, 65536.5f};
-        QByteArray bytes = elementSize ? binaryHeader(false, bigEndian, 2, 3, char(elementSize))
-                                       : int32Bytes(2, bigEndian) + int32Bytes(3, bigEndian);
-        for (float v : values)
-            bytes += elementSize == 8 ? doubleBytes(v, bigEndian) : floatBytes(v, bigEndian);
-        bytes += "MRI PD,T1,T2 DATA\nboth\n";
-
-        ReadResult read;
-        QVERIFY(read.read(fileWith(bytes)));
-        QCOMPARE(bool(lastWasSwapped()), bigEndian != machineIsBigEndian());
-        QVERIFY(!lastWasText());
-        QCOMPARE(read.rows * 10 + read.cols, 23);
-        for (int i = 0; i < 6; ++i)
-            QCOMPARE(read.m[1 + i / 3][1 + i % 3], double(values[i]));
-        QCOMPARE(read.tailBytes(), QByteArray("MRI PD,T1,T2 DATA\0both\0", 23));
     }
 
     // Each file is refused with the message; files that declare far more than they
