@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QSysInfo>
 
@@ -132,6 +133,7 @@ struct ReadResult
     }
 
     QByteArray tailBytes() const { return QByteArray(tail, tail ? tailLength : 0); }
+    QList<double> values() const { return m ? QList<double>(&m[1][1], &m[rows][cols] + 1) : QList<double>(); }
 };
 
 } // namespace matrixfiletest
