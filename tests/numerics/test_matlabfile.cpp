@@ -53,11 +53,10 @@ ReadResult readMatrix(const QString &file, const QByteArray &name, QList<int> s 
                                   s[5], s[6], foundName);
     result.printed = capture.text();
     result.foundName = foundName;
-    for (int r = 1; m && r <= result.rows; ++r)
-        for (int c = 1; c <= result.cols; ++c)
-            result.values << m[r][c];
-    if (m)
+    if (m) {
+        result.values = QList<double>(&m[1][1], &m[1][1] + result.rows * result.cols);
         free_dmatrix(m, 1, result.rows, 1);
+    }
     return result;
 }
 
@@ -109,128 +108,90 @@ private slots:
         QVERIFY(scratch.isValid());
         if (!loadMatlabLibraries("(probe)"))
             QSKIP("the matio library is not installed");
+        QCOMPARE(writePositionCoded(scratchFile("coded.mat"), 8, 3), 1);
+        for (const int kept : {60, 140}) {
+            const QString broken = scratchFile(qPrintable(QString("broken%1.mat").arg(kept)));
+            QVERIFY(writePositionCoded(broken, 20, 20) && QFile::resize(broken, kept));
+        }
     }
 
-    // Written files read back whole in the selection tests; getmatrix recognises them
-    // and reads them transposed.
-    void getmatrixHandsWrittenFilesToTheMatlabReader()
-    {
-        const QString file = scratchFile("written.mat");
-        QCOMPARE(writePositionCoded(file, 2, 3), 1);
-        matrixfiletest::ReadResult read;
-        read.tailLength = 7;
-        QVERIFY(read.read(file, -1, -1, -1, -1, -1, -1, 1));
-        QVERIFY(lastWasMatlab());
-        QVERIFY(!read.tail && !read.tailLength);
-        QCOMPARE(read.rows * 10 + read.cols, 32);
-        QCOMPARE(read.m[3][1], 13.0);
-    }
-
-    void selectionPicksArrayRowsAndColumns_data()
-    {
-        QTest::addColumn<QList<int>>("selection"); // rowFrom..colStep, transposed
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<QList<double>>("expected");
-        QTest::newRow("defaults give the whole 8 x 3 array") << QList<int>{-1, -1, -1, -1, -1, -1, 0} << 8
-            << QList<double>{11, 12, 13, 21, 22, 23, 31, 32, 33, 41, 42, 43, 51, 52, 53, 61, 62, 63, 71, 72, 73, 81, 82, 83};
-        QTest::newRow("rows 2 to 10 in steps of 3 give rows 2, 5, 8")
-            << QList<int>{2, 10, 3, 2, 0, 0, 0} << 3 << QList<double>{22, 23, 52, 53, 82, 83};
-        QTest::newRow("a to below its from reads the one row") << QList<int>{4, 2, 1, 3, 3, 1, 0} << 1 << QList<double>{43};
-        QTest::newRow("transposed without selection is 3 x 8") << QList<int>{-1, -1, -1, -1, -1, -1, 1} << 3
-            << QList<double>{11, 21, 31, 41, 51, 61, 71, 81, 12, 22, 32, 42, 52, 62, 72, 82, 13, 23, 33, 43, 53, 63, 73, 83};
-        QTest::newRow("transposed, row values pick array columns")
-            << QList<int>{2, 3, 1, 1, 8, 7, 1} << 2 << QList<double>{12, 82, 13, 83};
-        QTest::newRow("starting beyond the array is refused") << QList<int>{9, -1, -1, -1, -1, -1, 0} << 0 << QList<double>{};
-    }
-
-    void selectionPicksArrayRowsAndColumns()
-    {
-        QFETCH(QList<int>, selection);
-        QFETCH(int, rows);
-        QFETCH(QList<double>, expected);
-        const QString file = scratchFile("selection.mat");
-        QCOMPARE(writePositionCoded(file, 8, 3), 1);
-        const ReadResult read = readMatrix(file, {}, selection);
-        QCOMPARE(read.rows, rows);
-        QCOMPARE(read.rows * read.cols, int(expected.size()));
-        QCOMPARE(read.values, expected);
-        QCOMPARE(QString(read.printed), rows ? QString() : "Error reading matlab file " + file + "\n");
-    }
-
-    // Fixtures written by SciPy (see data/matlab/make_fixtures.py).
-    void variablesAreFoundByNameIgnoringCase_data()
+    // Fixtures written by SciPy (see data/matlab/make_fixtures.py) and files written
+    // here: coded.mat holds 10 r + c in 8 x 3.
+    void variablesAreFoundAndSelected_data()
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("name"); // empty: none asked
+        QTest::addColumn<QList<int>>("selection"); // rowFrom..colStep, transposed
         QTest::addColumn<int>("rows");
-        QTest::addColumn<QList<double>>("expected");
+        QTest::addColumn<QList<double>>("expected"); // row order
         QTest::addColumn<QByteArray>("foundName");
+        QTest::addColumn<QString>("message"); // %1: the file name
+        const auto row = [this](const char *name, const QString &file, const QByteArray &variable, int rows,
+                                const QList<double> &expected, const QByteArray &foundName = {},
+                                const QString &message = {}, const QList<int> &selection = {-1, -1, -1, -1, -1, -1, 0}) {
+            QTest::newRow(name) << (file.contains('/') ? file : scratchFile(qPrintable(file))) << variable << selection
+                                << rows << expected << foundName << message;
+        };
+        const auto coded = [&](const char *name, const QList<int> &selection, int rows, const QList<double> &expected) {
+            row(name, "coded.mat", {}, rows, expected, {}, rows ? QString() : "Error reading matlab file %1\n", selection);
+        };
+        coded("defaults give the whole 8 x 3 array", {-1, -1, -1, -1, -1, -1, 0}, 8,
+              {11, 12, 13, 21, 22, 23, 31, 32, 33, 41, 42, 43, 51, 52, 53, 61, 62, 63, 71, 72, 73, 81, 82, 83});
+        coded("rows 2 to 10 in steps of 3 give rows 2, 5, 8", {2, 10, 3, 2, 0, 0, 0}, 3, {22, 23, 52, 53, 82, 83});
+        coded("a to below its from reads the one row", {4, 2, 1, 3, 3, 1, 0}, 1, {43});
+        coded("transposed without selection is 3 x 8", {-1, -1, -1, -1, -1, -1, 1}, 3,
+              {11, 21, 31, 41, 51, 61, 71, 81, 12, 22, 32, 42, 52, 62, 72, 82, 13, 23, 33, 43, 53, 63, 73, 83});
+        coded("transposed, row values pick array columns", {2, 3, 1, 1, 8, 7, 1}, 2, {12, 82, 13, 83});
+        coded("starting beyond the array is refused", {9, -1, -1, -1, -1, -1, 0}, 0, {});
         const QList<double> signal{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, six{1, 2, 3, 4, 5, 6};
-        QTest::newRow("a structure without 'field' before a matrix is passed over")
-            << fixture("struct_then_matrix.mat") << QByteArray() << 2 << six << QByteArray();
-        QTest::newRow("a structure's 'field' is taken and names the structure")
-            << fixture("struct_with_field.mat") << QByteArray() << 2 << QList<double>{7, -8, 9, 10} << QByteArray("holder");
-        QTest::newRow("an asked field of a structure")
-            << fixture("struct_then_matrix.mat") << QByteArray("scale") << 1 << QList<double>{2, 3} << QByteArray("info");
-        QTest::newRow("an asked name in another letter case")
-            << fixture("skipped_classes.mat") << QByteArray("SIGNAL") << 3 << signal << QByteArray();
-        QTest::newRow("text, single, logical and empty arrays are passed over")
-            << fixture("skipped_classes.mat") << QByteArray() << 3 << signal << QByteArray();
-        QTest::newRow("int32 keeps its sign") << fixture("int32_negative.mat") << QByteArray("counts") << 2
-            << QList<double>{-1, 0, 1, 2147483647.0, -2147483648.0, -2} << QByteArray();
-        QTest::newRow("uint32 above 2^31 stays unsigned") << fixture("uint32_large.mat") << QByteArray() << 1
-            << QList<double>{3000000000.0, 4294967295.0, 2147483648.0, 1} << QByteArray();
-        QTest::newRow("a complex array gives its real part")
-            << fixture("complex.mat") << QByteArray() << 1 << QList<double>{1, 3} << QByteArray();
-        QTest::newRow("a version 4 file") << fixture("version4.mat") << QByteArray() << 3 << six << QByteArray();
+        row("a structure without 'field' before a matrix is passed over", fixture("struct_then_matrix.mat"), {}, 2, six);
+        row("a structure's 'field' is taken and names the structure", fixture("struct_with_field.mat"), {}, 2,
+            {7, -8, 9, 10}, "holder");
+        row("an asked field of a structure", fixture("struct_then_matrix.mat"), "scale", 1, {2, 3}, "info");
+        row("an asked name in another letter case", fixture("skipped_classes.mat"), "SIGNAL", 3, signal);
+        row("text, single, logical and empty arrays are passed over", fixture("skipped_classes.mat"), {}, 3, signal);
+        row("int32 keeps its sign", fixture("int32_negative.mat"), "counts", 2,
+            {-1, 0, 1, 2147483647.0, -2147483648.0, -2});
+        row("uint32 above 2^31 stays unsigned", fixture("uint32_large.mat"), {}, 1,
+            {3000000000.0, 4294967295.0, 2147483648.0, 1});
+        row("a complex array gives its real part", fixture("complex.mat"), {}, 1, {1, 3});
+        row("a version 4 file", fixture("version4.mat"), {}, 3, six);
+        const QString openError("\n Error opening matlab file %1\n\n"), readError("Error reading matlab file %1\n");
+        row("missing file", "missing.mat", {}, 0, {}, {}, openError);
+        row("only part of the 128-byte header", "broken60.mat", {}, 0, {}, {}, openError);
+        row("header and a cut variable", "broken140.mat", {}, 0, {}, {}, readError);
+        row("no numeric variable", fixture("geometry_columns.mat"), {}, 0, {}, {}, readError);
+        row("missing variable", fixture("struct_then_matrix.mat"), "absent", 0, {}, {},
+            "Did not find absent in matlab file %1\n");
     }
 
-    void variablesAreFoundByNameIgnoringCase()
+    void variablesAreFoundAndSelected()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, name);
+        QFETCH(QList<int>, selection);
         QFETCH(int, rows);
         QFETCH(QList<double>, expected);
         QFETCH(QByteArray, foundName);
-        const ReadResult read = readMatrix(file, name);
-        QVERIFY2(read.values.size(), read.printed.constData());
+        QFETCH(QString, message);
+        const ReadResult read = readMatrix(file, name, selection);
+        QCOMPARE(QString(read.printed), message.isEmpty() ? QString() : message.arg(file));
         QCOMPARE(read.rows, rows);
-        QCOMPARE(read.cols * rows, int(expected.size()));
+        QCOMPARE(read.rows * read.cols, int(expected.size()));
         QCOMPARE(read.values, expected);
         QCOMPARE(read.foundName, foundName);
     }
 
-    void unreadableFilesAreRefused_data()
+    // getmatrix recognises written files and reads them transposed.
+    void getmatrixHandsWrittenFilesToTheMatlabReader()
     {
-        QTest::addColumn<QString>("file"); // empty: a written file cut to keptBytes
-        QTest::addColumn<int>("keptBytes"); // -1: no file at all
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("message"); // %1: the file name
-        const QString openError("\n Error opening matlab file %1\n\n"), readError("Error reading matlab file %1\n");
-        QTest::newRow("missing file") << QString() << -1 << QByteArray() << openError;
-        QTest::newRow("only part of the 128-byte header") << QString() << 60 << QByteArray() << openError;
-        QTest::newRow("header and a cut variable") << QString() << 140 << QByteArray() << readError;
-        QTest::newRow("no numeric variable") << fixture("geometry_columns.mat") << 0 << QByteArray() << readError;
-        QTest::newRow("missing variable") << fixture("struct_then_matrix.mat") << 0 << QByteArray("absent")
-                                          << QString("Did not find absent in matlab file %1\n");
-    }
-
-    void unreadableFilesAreRefused()
-    {
-        QFETCH(QString, file);
-        QFETCH(int, keptBytes);
-        QFETCH(QByteArray, name);
-        QFETCH(QString, message);
-        if (file.isEmpty()) {
-            file = scratchFile("broken.mat");
-            QFile::remove(file);
-            if (keptBytes >= 0)
-                QVERIFY(writePositionCoded(file, 20, 20) && QFile::resize(file, keptBytes));
-        }
-        const ReadResult read = readMatrix(file, name);
-        QVERIFY(read.values.isEmpty());
-        QCOMPARE(read.rows + read.cols, 0);
-        QCOMPARE(QString(read.printed), message.arg(file));
+        matrixfiletest::ReadResult read;
+        read.tailLength = 7;
+        QVERIFY(read.read(scratchFile("coded.mat"), -1, -1, -1, -1, -1, -1, 1));
+        QVERIFY(lastWasMatlab());
+        QVERIFY(!read.tail && !read.tailLength);
+        QCOMPARE(read.rows * 10 + read.cols, 38);
+        QCOMPARE(read.m[3][1], 13.0);
     }
 
     void geometryIsReadFromEitherLayout_data()
