@@ -10,7 +10,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+
+#include <dlfcn.h>
 
 using matrixfiletest::OutputCapture;
 
@@ -40,18 +44,15 @@ struct ReadResult
     int rows = 0;
     int cols = 0;
     QByteArray foundName;
-    QByteArray printed;
 };
 
 ReadResult readMatrix(const QString &file, const QByteArray &name, QList<int> s = {-1, -1, -1, -1, -1, -1, 0})
 {
     ReadResult result;
     char foundName[matlabNameCapacity] = "stale";
-    OutputCapture capture(stdout);
     double **m = readMatlabMatrix(QFile::encodeName(file).constData(), &result.rows, &result.cols,
                                   name.isEmpty() ? nullptr : name.constData(), s[0], s[1], s[2], s[3], s[4],
                                   s[5], s[6], foundName);
-    result.printed = capture.text();
     result.foundName = foundName;
     if (m) {
         result.values = QList<double>(&m[1][1], &m[1][1] + result.rows * result.cols);
@@ -64,7 +65,7 @@ ReadResult readMatrix(const QString &file, const QByteArray &name, QList<int> s 
 const QList<double> tetrahedronNodes{0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3};
 const QList<int> tetrahedronFaces{0, 1, 2, 0, 1, 3, 0, 2, 3, 1, 2, 3};
 
-// Found (1 or 0), then the nodes and the faces; a name left unemptied shows as -1.
+// Found (1 or 0), then the nodes and the faces; outputs left unset show as -1.
 QList<QVariant> readGeometry(const QString &file)
 {
     int32 nNodes = -1, nFaces = -1;
@@ -72,11 +73,11 @@ QList<QVariant> readGeometry(const QString &file)
     int32 *faces = nullptr;
     char name[16] = "stale";
     const int found = readMatlabGeometry(QFile::encodeName(file).constData(), &nNodes, &nFaces, &nodes, &faces, name);
-    const QList<double> nodeList(nodes, nodes + 3 * nNodes);
-    const QList<int> faceList(faces, faces + 3 * nFaces);
+    const QList<double> nodeList(nodes, nodes + 3 * std::max(nNodes, 0));
+    const QList<int> faceList(faces, faces + 3 * std::max(nFaces, 0));
     std::free(nodes);
     std::free(faces);
-    return {name[0] ? -1 : found, QVariant::fromValue(nodeList), QVariant::fromValue(faceList)};
+    return {name[0] || nNodes < 0 || nFaces < 0 ? -1 : found, QVariant::fromValue(nodeList), QVariant::fromValue(faceList)};
 }
 
 // Writes the tetrahedron, with cells that repeat each face's first node.
@@ -174,8 +175,9 @@ private slots:
         QFETCH(QList<double>, expected);
         QFETCH(QByteArray, foundName);
         QFETCH(QString, message);
+        OutputCapture capture(stdout);
         const ReadResult read = readMatrix(file, name, selection);
-        QCOMPARE(QString(read.printed), message.isEmpty() ? QString() : message.arg(file));
+        QCOMPARE(QString(capture.text()), message.isEmpty() ? QString() : message.arg(file));
         QCOMPARE(read.rows, rows);
         QCOMPARE(read.rows * read.cols, int(expected.size()));
         QCOMPARE(read.values, expected);
@@ -257,4 +259,87 @@ private slots:
 };
 
 RELAXON_TEST_CLASS(TestMatlabFile)
+
+// Which MAT-file library is loaded is decided once per process, and these tests
+// make the loading fail on purpose: they run in a process of their own.
+using Operation = std::function<bool(const QString &file)>; // true: succeeded or left any output
+Q_DECLARE_METATYPE(Operation)
+
+class TestMatlabUnavailable : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir scratch;
+    const QString matFile = fixture("struct_then_matrix.mat");
+
+    // Every operation prints the same three lines when the library is missing.
+    void expectUnavailable(const Operation &operation, const QString &file)
+    {
+        OutputCapture capture(stdout);
+        QVERIFY(!operation(file));
+        QCOMPARE(QString(capture.text()), "\nError opening matlab file " + file
+                     + "\nDynamic libraries for reading matlab files not available\n"
+                       "Please ask my maker for instruction how to install them\n\n");
+    }
+
+    static bool load(const QString &file) { return loadMatlabLibraries(QFile::encodeName(file).constData()); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(scratch.isValid());
+        qputenv("RELAXON_MATIO_LIBRARY", "/nonexistent/libmatio-missing.so.11");
+    }
+
+    void everyOperationPrintsTheMessageAndFails_data()
+    {
+        QTest::addColumn<Operation>("operation");
+        QTest::addColumn<QString>("file");
+        const QString newFile = scratch.filePath(QStringLiteral("new.mat"));
+        QTest::newRow("loadMatlabLibraries") << Operation(load) << matFile;
+        QTest::newRow("readMatlabMatrix") << Operation([](const QString &file) {
+            const ReadResult read = readMatrix(file, {});
+            return read.rows || read.cols || !read.foundName.isEmpty();
+        }) << matFile;
+        QTest::newRow("writeMatlabMatrix") << Operation([](const QString &f) { return writePositionCoded(f, 1, 1); })
+                                           << newFile;
+        QTest::newRow("writeMatlabGeometry")
+            << Operation([](const QString &f) { return writeTetrahedron(f, nullptr, 1); }) << newFile;
+        QTest::newRow("readMatlabGeometry") << Operation([](const QString &file) {
+            return readGeometry(file) != QList<QVariant>{0, QVariant::fromValue(QList<double>()),
+                                                         QVariant::fromValue(QList<int>())};
+        }) << matFile;
+        QTest::newRow("getmatrix of a MAT-file")
+            << Operation([](const QString &file) { return matrixfiletest::ReadResult().read(file); }) << matFile;
+    }
+
+    void everyOperationPrintsTheMessageAndFails()
+    {
+        QFETCH(Operation, operation);
+        QFETCH(QString, file);
+        expectUnavailable(operation, file);
+        QVERIFY(!QFile::exists(scratch.filePath(QStringLiteral("new.mat"))));
+    }
+
+    void libraryWithoutTheMatioFunctionsCountsAsUnavailable()
+    {
+        // The C library loads fine but has none of the functions we call.
+        qputenv("RELAXON_MATIO_LIBRARY", "libc.so.6");
+        expectUnavailable(load, matFile);
+    }
+
+    void failedLoadIsRetriedOnTheNextCall()
+    {
+        qunsetenv("RELAXON_MATIO_LIBRARY");
+        void *probe = dlopen("libmatio.so.11", RTLD_NOW | RTLD_LOCAL);
+        if (!probe)
+            QSKIP("the matio library is not installed");
+        dlclose(probe);
+        OutputCapture capture(stdout);
+        QCOMPARE(readMatrix(matFile, {}).values.size(), 6);
+        QCOMPARE(capture.text(), QByteArray());
+    }
+};
+
+RELAXON_TEST_CLASS_IN_OWN_PROCESS(TestMatlabUnavailable)
 #include "test_matlabfile.moc"
