@@ -13,7 +13,6 @@
 #include <QSysInfo>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,12 +20,14 @@
 
 namespace matrixfiletest {
 
+inline bool machineIsBigEndian() { return QSysInfo::ByteOrder == QSysInfo::BigEndian; }
+
 template <typename T>
 QByteArray bytesOf(T value, bool bigEndian)
 {
     QByteArray bytes(sizeof value, '\0');
     std::memcpy(bytes.data(), &value, sizeof value);
-    if (bigEndian != (QSysInfo::ByteOrder == QSysInfo::BigEndian))
+    if (bigEndian != machineIsBigEndian())
         std::reverse(bytes.begin(), bytes.end());
     return bytes;
 }
@@ -34,19 +35,16 @@ QByteArray bytesOf(T value, bool bigEndian)
 constexpr auto int32Bytes = bytesOf<std::int32_t>;
 constexpr auto doubleBytes = bytesOf<double>;
 constexpr auto floatBytes = bytesOf<float>;
-inline bool machineIsBigEndian() { return QSysInfo::ByteOrder == QSysInfo::BigEndian; }
 
 // A ";;mbfmat" / ";;mbfspr" header with every field as given.
 inline QByteArray binaryHeader(bool sparse, bool bigEndian, std::int32_t rows, std::int32_t cols,
                                char elementSize = 8, std::int32_t maxCount = 0,
                                char orderByte = -1, std::int32_t headerLength = -1)
 {
-    QByteArray bytes(sparse ? ";;mbfspr" : ";;mbfmat");
-    bytes.append(orderByte >= 0 ? orderByte : char(bigEndian ? 1 : 0));
-    bytes.append(int32Bytes(headerLength >= 0 ? headerLength : (sparse ? 15 : 11), bigEndian));
-    bytes.append("\1\1").append(elementSize);
-    bytes.append(int32Bytes(rows, bigEndian) + int32Bytes(cols, bigEndian));
-    return sparse ? bytes + int32Bytes(maxCount, bigEndian) : bytes;
+    return (sparse ? ";;mbfspr" : ";;mbfmat") + QByteArray(1, orderByte >= 0 ? orderByte : char(bigEndian))
+        + int32Bytes(headerLength >= 0 ? headerLength : (sparse ? 15 : 11), bigEndian) + "\1\1"
+        + QByteArray(1, elementSize) + int32Bytes(rows, bigEndian) + int32Bytes(cols, bigEndian)
+        + (sparse ? int32Bytes(maxCount, bigEndian) : QByteArray());
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -83,10 +81,9 @@ public:
             dup2(saved, fileno(stream));
             close(saved);
             saved = -1;
-            std::rewind(sink);
             QFile file;
-            if (file.open(sink, QIODevice::ReadOnly))
-                printed = file.readAll();
+            std::rewind(sink);
+            printed = file.open(sink, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
             file.close();
             std::fclose(sink);
         }
@@ -125,8 +122,7 @@ struct ReadResult
               int32 colFrom = -1, int32 colTo = -1, int32 colStep = -1, int transposed = 0,
               bool sparseOutputs = false)
     {
-        const QByteArray name = path.toLocal8Bit();
-        m = getmatrix(name.constData(), &rows, &cols, &tailLength, &tail,
+        m = getmatrix(path.toLocal8Bit().constData(), &rows, &cols, &tailLength, &tail,
                       sparseOutputs ? &counts : nullptr, sparseOutputs ? &indices : nullptr,
                       rowFrom, rowTo, rowStep, colFrom, colTo, colStep, transposed);
         return m != nullptr;
