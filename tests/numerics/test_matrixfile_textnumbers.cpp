@@ -143,10 +143,6 @@ private slots:
         for (int k = 0; k < values.size(); ++k)
             QVERIFY2(sameBits(read.m[1 + k / cols][1 + k % cols], values[k]), qPrintable(QString::number(k)));
         QCOMPARE(read.tailBytes(), tail);
-        double scale = 0;
-        QCOMPARE(tailGetDouble(read.tailLength, read.tail, "scale", &scale, 0), read.tail && tail.startsWith("scale"));
-        if (scale)
-            QCOMPARE(scale, 0.125);
     }
 
     void textValuesWriteWithDecimalPoint()
