@@ -27,7 +27,6 @@ private slots:
     void valueLinesAreFoundAndRead_data()
     {
         QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<int>("length"); // -1: the whole tail
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<int>("occurrence");
         QTest::addColumn<int>("valueAt"); // -1: no value
@@ -35,35 +34,32 @@ private slots:
         QTest::addColumn<int>("intValue");
         // The form in which getmatrix hands out the tail "fmri\n99\n".
         const QByteArray fmri("fmri\0" "99\0", 8);
-        QTest::newRow("key in another letter case") << fmri << -1 << QByteArray("FMRI") << 0 << 5 << 1 << 99;
-        QTest::newRow("no second occurrence") << fmri << -1 << QByteArray("fmri") << 1 << -1 << 0 << 0;
-        QTest::newRow("value line beyond the length") << fmri << 5 << QByteArray("fmri") << 0 << -1 << 0 << 0;
-        QTest::newRow("negative occurrence") << fmri << -1 << QByteArray("fmri") << -1 << -1 << 0 << 0;
+        QTest::newRow("key in another letter case") << fmri << QByteArray("FMRI") << 0 << 5 << 1 << 99;
+        QTest::newRow("no second occurrence") << fmri << QByteArray("fmri") << 1 << -1 << 0 << 0;
+        QTest::newRow("negative occurrence") << fmri << QByteArray("fmri") << -1 << -1 << 0 << 0;
         // Occurrence 0's value is the second "units" line, which itself matches again.
         const QByteArray units("units\nunits\n12\nunitsX\nlast\n");
-        QTest::newRow("value line that is a key") << units << -1 << QByteArray("units") << 0 << 6 << 0 << 0;
-        QTest::newRow("second occurrence") << units << -1 << QByteArray("UNITS") << 1 << 12 << 1 << 12;
-        QTest::newRow("key as prefix") << units << -1 << QByteArray("units") << 2 << 22 << 0 << 0;
-        QTest::newRow("past the last occurrence") << units << -1 << QByteArray("units") << 3 << -1 << 0 << 0;
-        QTest::newRow("last line, line feed") << QByteArray("a\n1\nfmri\n") << -1 << QByteArray("fmri") << 0 << -1 << 0 << 0;
-        QTest::newRow("last line, no end") << QByteArray("a\n1\nfmri") << -1 << QByteArray("fmri") << 0 << -1 << 0 << 0;
-        QTest::newRow("last line, NUL") << QByteArray("a\0" "1\0" "fmri\0", 9) << -1 << QByteArray("fmri") << 0 << -1 << 0 << 0;
-        QTest::newRow("not a number") << QByteArray("fmri\nninety-nine\n") << -1 << QByteArray("fmri") << 0 << 5 << 0 << 0;
-        QTest::newRow("beyond int32") << QByteArray("big\n3000000000\n") << -1 << QByteArray("big") << 0 << 4 << 0 << 0;
-        QTest::newRow("negative with text after") << QByteArray("n\n-42 frames\n") << -1 << QByteArray("n") << 0 << 2 << 1 << -42;
+        QTest::newRow("value line that is a key") << units << QByteArray("units") << 0 << 6 << 0 << 0;
+        QTest::newRow("second occurrence") << units << QByteArray("UNITS") << 1 << 12 << 1 << 12;
+        QTest::newRow("key as prefix") << units << QByteArray("units") << 2 << 22 << 0 << 0;
+        QTest::newRow("past the last occurrence") << units << QByteArray("units") << 3 << -1 << 0 << 0;
+        QTest::newRow("last line, line feed") << QByteArray("a\n1\nfmri\n") << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("last line, no end") << QByteArray("a\n1\nfmri") << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("last line, NUL") << QByteArray("a\0" "1\0" "fmri\0", 9) << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("not a number") << QByteArray("fmri\nninety-nine\n") << QByteArray("fmri") << 0 << 5 << 0 << 0;
+        QTest::newRow("beyond int32") << QByteArray("big\n3000000000\n") << QByteArray("big") << 0 << 4 << 0 << 0;
+        QTest::newRow("negative with text after") << QByteArray("n\n-42 frames\n") << QByteArray("n") << 0 << 2 << 1 << -42;
     }
 
     void valueLinesAreFoundAndRead()
     {
         QFETCH(QByteArray, tail);
-        QFETCH(int, length);
         QFETCH(QByteArray, key);
         QFETCH(int, occurrence);
         QFETCH(int, valueAt);
         QFETCH(int, intFound);
         QFETCH(int, intValue);
-        if (length < 0)
-            length = int(tail.size());
+        const int32 length = int32(tail.size());
         const char *value = tailFindValue(length, tail.data(), key.constData(), occurrence);
         QCOMPARE(value ? int(value - tail.constData()) : -1, valueAt);
         int32 number = 0;
@@ -80,6 +76,8 @@ private slots:
         QCOMPARE(scale, 2.5e-3);
         QCOMPARE(tailGetDouble(length, tail, "none", &scale, 0), 0);
         QVERIFY(!tailFindValue(8, nullptr, "fmri", 0));
+        // Given 5 bytes of "none\nmm\n", the value line lies outside the tail.
+        QVERIFY(!tailFindValue(5, tail + 18, "none", 0));
     }
 
     void appendGrowsANullTailByTwoLines()
