@@ -140,8 +140,6 @@ private slots:
               {11, 12, 13, 21, 22, 23, 31, 32, 33, 41, 42, 43, 51, 52, 53, 61, 62, 63, 71, 72, 73, 81, 82, 83});
         coded("rows 2 to 10 in steps of 3 give rows 2, 5, 8", {2, 10, 3, 2, 0, 0, 0}, 3, {22, 23, 52, 53, 82, 83});
         coded("a to below its from reads the one row", {4, 2, 1, 3, 3, 1, 0}, 1, {43});
-        coded("transposed without selection is 3 x 8", {-1, -1, -1, -1, -1, -1, 1}, 3,
-              {11, 21, 31, 41, 51, 61, 71, 81, 12, 22, 32, 42, 52, 62, 72, 82, 13, 23, 33, 43, 53, 63, 73, 83});
         coded("transposed, row values pick array columns", {2, 3, 1, 1, 8, 7, 1}, 2, {12, 82, 13, 83});
         coded("starting beyond the array is refused", {9, -1, -1, -1, -1, -1, 0}, 0, {});
         const QList<double> signal{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, six{1, 2, 3, 4, 5, 6};
