@@ -206,17 +206,18 @@ private slots:
         QCOMPARE(failedReadMessages(file, -1, 6), readError(file));
     }
 
-    void writerReportsBadParametersAndUncreatableFile()
+    void writerReportsBadParametersAndFilesItCannotWrite()
     {
         double **m = positionalMatrix(1, 1);
+        const QByteArray uncreatable = path("no/such/dir/x.txt").toLocal8Bit();
         OutputCapture capture(stderr);
         QVERIFY(!putmatrix(path("never.mbf").toLocal8Bit(), m, 1, 1, 5, nullptr, nullptr, nullptr));
-        QVERIFY(!putmatrix_text(path("no/such/dir/x.txt").toLocal8Bit(), m, 1, 1, nullptr, 0,
-                                nullptr, nullptr, nullptr));
-        const QByteArray text = capture.text();
-        QVERIFY(text.startsWith("Error in parameters in call to putmatrix\n Cannot create "));
-        QVERIFY(text.endsWith("x.txt\n\n\a\a"));
+        QVERIFY(!putmatrix_text(uncreatable, m, 1, 1, nullptr, 0, nullptr, nullptr, nullptr));
+        QVERIFY(!putmatrix("/dev/full", m, 1, 1, 0, nullptr, nullptr, nullptr)); // no room on the device
         free_dmatrix(m, 1, 1, 1);
+        QCOMPARE(capture.text(), "Error in parameters in call to putmatrix\n Cannot create " + uncreatable
+                     + "\n\n\a\a\n Error writing to /dev/full\n\n\a\a");
+        QVERIFY(!QFile::exists(path("never.mbf")));
     }
 
     // Each file is refused with the message; files that declare far more than they

@@ -99,18 +99,17 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("after"); // empty: refused, tail unchanged
         const QByteArray two("fmri\n99\nunits\nms\n");
-        QTest::newRow("shorter is padded with blanks")
-            << two << QByteArray("fmri") << 0 << QByteArray("7") << QByteArray("fmri\n7 \nunits\nms\n");
-        QTest::newRow("same length")
-            << two << QByteArray("fmri") << 0 << QByteArray("12") << QByteArray("fmri\n12\nunits\nms\n");
-        QTest::newRow("longer moves the rest right")
-            << two << QByteArray("fmri") << 0 << QByteArray("1234") << QByteArray("fmri\n1234\nunits\nms\n");
-        QTest::newRow("second occurrence")
-            << QByteArray("k\na\nk\nb\n") << QByteArray("k") << 1 << QByteArray("bbb") << QByteArray("k\na\nk\nbbb\n");
-        QTest::newRow("longer last line without line feed")
-            << QByteArray("k\nv") << QByteArray("k") << 0 << QByteArray("value") << QByteArray("k\nvalue\n");
-        QTest::newRow("missing key") << two << QByteArray("scale") << 0 << QByteArray("ms") << QByteArray();
-        QTest::newRow("missing occurrence") << two << QByteArray("fmri") << 1 << QByteArray("ms") << QByteArray();
+        const auto row = [](const char *name, const QByteArray &before, const QByteArray &key, int occurrence,
+                            const QByteArray &value, const QByteArray &after) {
+            QTest::newRow(name) << before << key << occurrence << value << after;
+        };
+        row("shorter is padded with blanks", two, "fmri", 0, "7", "fmri\n7 \nunits\nms\n");
+        row("same length", two, "fmri", 0, "12", "fmri\n12\nunits\nms\n");
+        row("longer moves the rest right", two, "fmri", 0, "1234", "fmri\n1234\nunits\nms\n");
+        row("second occurrence", "k\na\nk\nb\n", "k", 1, "bbb", "k\na\nk\nbbb\n");
+        row("longer last line without line feed", "k\nv", "k", 0, "value", "k\nvalue\n");
+        row("missing key", two, "scale", 0, "ms", {});
+        row("missing occurrence", two, "fmri", 1, "ms", {});
     }
 
     void setValue()
@@ -122,6 +121,7 @@ private slots:
         QFETCH(QByteArray, after);
         int32 length = int32(before.size());
         char *tail = ownedTail(before);
+        QCOMPARE(tailSetValue(&length, &tail, key.constData(), nullptr, occurrence), 0); // no value at all
         QCOMPARE(tailSetValue(&length, &tail, key.constData(), value.constData(), occurrence),
                  after.isEmpty() ? 0 : 1);
         QCOMPARE(QByteArray(tail, length), after.isEmpty() ? before : after);
