@@ -1,16 +1,18 @@
 #ifndef RELAXON_TESTS_MATRIXFILE_HELPERS_H
 #define RELAXON_TESTS_MATRIXFILE_HELPERS_H
 
-// Shared by the matrix file tests: byte-exact file builders, a stderr capture and a
+// Shared by the matrix file tests: byte-exact file builders, an output capture and a
 // result holder that releases what getmatrix hands out.
 
 #include "numerics/matrixfile.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QSysInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,56 +20,31 @@
 
 namespace matrixfiletest {
 
-inline QByteArray int32Bytes(std::int32_t value, bool bigEndian)
+inline bool machineIsBigEndian() { return QSysInfo::ByteOrder == QSysInfo::BigEndian; }
+
+template <typename T>
+QByteArray bytesOf(T value, bool bigEndian)
 {
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i) {
-        const int shift = bigEndian ? 8 * (3 - i) : 8 * i;
-        bytes[i] = char((std::uint32_t(value) >> shift) & 0xff);
-    }
+    QByteArray bytes(sizeof value, '\0');
+    std::memcpy(bytes.data(), &value, sizeof value);
+    if (bigEndian != machineIsBigEndian())
+        std::reverse(bytes.begin(), bytes.end());
     return bytes;
 }
 
-inline QByteArray doubleBytes(double value, bool bigEndian)
-{
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &value, 8);
-    QByteArray bytes(8, '\0');
-    for (int i = 0; i < 8; ++i) {
-        const int shift = bigEndian ? 8 * (7 - i) : 8 * i;
-        bytes[i] = char((bits >> shift) & 0xff);
-    }
-    return bytes;
-}
-
-inline QByteArray floatBytes(float value, bool bigEndian)
-{
-    std::uint32_t bits = 0;
-    std::memcpy(&bits, &value, 4);
-    return int32Bytes(std::int32_t(bits), bigEndian);
-}
-
-inline bool machineIsBigEndian()
-{
-    return QSysInfo::ByteOrder == QSysInfo::BigEndian;
-}
+constexpr auto int32Bytes = bytesOf<std::int32_t>;
+constexpr auto doubleBytes = bytesOf<double>;
+constexpr auto floatBytes = bytesOf<float>;
 
 // A ";;mbfmat" / ";;mbfspr" header with every field as given.
 inline QByteArray binaryHeader(bool sparse, bool bigEndian, std::int32_t rows, std::int32_t cols,
                                char elementSize = 8, std::int32_t maxCount = 0,
                                char orderByte = -1, std::int32_t headerLength = -1)
 {
-    QByteArray bytes(sparse ? ";;mbfspr" : ";;mbfmat");
-    bytes.append(orderByte >= 0 ? orderByte : char(bigEndian ? 1 : 0));
-    bytes.append(int32Bytes(headerLength >= 0 ? headerLength : (sparse ? 15 : 11), bigEndian));
-    bytes.append(char(1));
-    bytes.append(char(1));
-    bytes.append(elementSize);
-    bytes.append(int32Bytes(rows, bigEndian));
-    bytes.append(int32Bytes(cols, bigEndian));
-    if (sparse)
-        bytes.append(int32Bytes(maxCount, bigEndian));
-    return bytes;
+    return (sparse ? ";;mbfspr" : ";;mbfmat") + QByteArray(1, orderByte >= 0 ? orderByte : char(bigEndian))
+        + int32Bytes(headerLength >= 0 ? headerLength : (sparse ? 15 : 11), bigEndian) + "\1\1"
+        + QByteArray(1, elementSize) + int32Bytes(rows, bigEndian) + int32Bytes(cols, bigEndian)
+        + (sparse ? int32Bytes(maxCount, bigEndian) : QByteArray());
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
@@ -82,41 +59,42 @@ inline QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// Collects what is written to stderr while it lives.
-class StderrCapture
+// Collects what is written to stdout or stderr while it lives; nothing else may
+// print to that stream meanwhile.
+class OutputCapture
 {
 public:
-    explicit StderrCapture(const QString &path) : path(path)
+    explicit OutputCapture(std::FILE *stream) : stream(stream), saved(dup(fileno(stream))), sink(std::tmpfile())
     {
-        std::fflush(stderr);
-        saved = ::dup(2);
-        std::FILE *target = std::fopen(path.toLocal8Bit().constData(), "w");
-        if (target) {
-            ::dup2(::fileno(target), 2);
-            std::fclose(target);
-        }
+        std::fflush(stream);
+        dup2(fileno(sink), fileno(stream));
     }
-    ~StderrCapture() { restore(); }
+    ~OutputCapture() { text(); }
+    OutputCapture(const OutputCapture &) = delete;
+    OutputCapture &operator=(const OutputCapture &) = delete;
 
+    // Restores the stream and returns what was printed since construction.
     QByteArray text()
     {
-        restore();
-        return readBytes(path);
+        if (saved >= 0) {
+            std::fflush(stream);
+            dup2(saved, fileno(stream));
+            close(saved);
+            saved = -1;
+            QFile file;
+            std::rewind(sink);
+            printed = file.open(sink, QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            file.close();
+            std::fclose(sink);
+        }
+        return printed;
     }
 
 private:
-    void restore()
-    {
-        if (saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(saved, 2);
-        ::close(saved);
-        saved = -1;
-    }
-
-    QString path;
-    int saved = -1;
+    std::FILE *stream;
+    int saved;
+    std::FILE *sink;
+    QByteArray printed;
 };
 
 // Everything one getmatrix call hands out, released at the end of the scope.
@@ -130,9 +108,6 @@ struct ReadResult
     int32 *counts = nullptr;
     int32 **indices = nullptr;
 
-    ReadResult() = default;
-    ReadResult(const ReadResult &) = delete;
-    ReadResult &operator=(const ReadResult &) = delete;
     ~ReadResult()
     {
         if (m)
@@ -147,12 +122,14 @@ struct ReadResult
               int32 colFrom = -1, int32 colTo = -1, int32 colStep = -1, int transposed = 0,
               bool sparseOutputs = false)
     {
-        const QByteArray name = path.toLocal8Bit();
-        m = getmatrix(name.constData(), &rows, &cols, &tailLength, &tail,
+        m = getmatrix(path.toLocal8Bit().constData(), &rows, &cols, &tailLength, &tail,
                       sparseOutputs ? &counts : nullptr, sparseOutputs ? &indices : nullptr,
                       rowFrom, rowTo, rowStep, colFrom, colTo, colStep, transposed);
         return m != nullptr;
     }
+
+    QByteArray tailBytes() const { return QByteArray(tail, tail ? tailLength : 0); }
+    QList<double> values() const { return m ? QList<double>(&m[1][1], &m[rows][cols] + 1) : QList<double>(); }
 };
 
 } // namespace matrixfiletest

@@ -13,8 +13,7 @@ namespace {
 char *ownedTail(const QByteArray &text)
 {
     auto *tail = static_cast<char *>(std::malloc(std::size_t(text.size()) + 1));
-    std::memcpy(tail, text.constData(), std::size_t(text.size()));
-    tail[text.size()] = '\0';
+    std::memcpy(tail, text.constData(), std::size_t(text.size()) + 1);
     return tail;
 }
 
@@ -25,128 +24,108 @@ class TestMatrixTail : public QObject
     Q_OBJECT
 
 private slots:
-    // The form in which getmatrix hands out the tail "fmri\n99\n".
-    void fmriKeyIsFoundInAnyLetterCase()
-    {
-        char tail[] = "fmri\0" "99\0";
-        int32 frames = 0;
-        QVERIFY(tailGetInt(8, tail, "FMRI", &frames, 0));
-        QCOMPARE(frames, 99);
-        QCOMPARE(tailFindValue(8, tail, "fmri", 0), tail + 5);
-        QVERIFY(!tailGetInt(8, tail, "fmri", &frames, 1));
-    }
-
-    void occurrencesCountMatchingLinesIncludingValueLines()
-    {
-        char tail[] = "units\nunits\nmm\nunitsX\nlast\n";
-        const int32 length = int32(std::strlen(tail));
-        // Occurrence 0's value is the second "units" line, which itself matches again.
-        QCOMPARE(tailFindValue(length, tail, "units", 0), tail + 6);
-        QCOMPARE(tailFindValue(length, tail, "UNITS", 1), tail + 12);
-        QCOMPARE(tailFindValue(length, tail, "units", 2), tail + 22); // "unitsX" by prefix
-        QVERIFY(!tailFindValue(length, tail, "units", 3));
-        QVERIFY(!tailFindValue(length, tail, "unitsXY", 0));
-        QVERIFY(!tailFindValue(length, tail, "units", -1));
-    }
-
-    void keyOnTheLastLineHasNoValue_data()
+    void valueLinesAreFoundAndRead_data()
     {
         QTest::addColumn<QByteArray>("tail");
-        QTest::newRow("closed by a line feed") << QByteArray("a\n1\nfmri\n");
-        QTest::newRow("without line end") << QByteArray("a\n1\nfmri");
-        QTest::newRow("closed by NUL") << QByteArray("a\0" "1\0" "fmri\0", 9);
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<int>("occurrence");
+        QTest::addColumn<int>("valueAt"); // -1: no value
+        QTest::addColumn<int>("intFound");
+        QTest::addColumn<int>("intValue");
+        // The form in which getmatrix hands out the tail "fmri\n99\n".
+        const QByteArray fmri("fmri\0" "99\0", 8);
+        QTest::newRow("key in another letter case") << fmri << QByteArray("FMRI") << 0 << 5 << 1 << 99;
+        QTest::newRow("no second occurrence") << fmri << QByteArray("fmri") << 1 << -1 << 0 << 0;
+        QTest::newRow("negative occurrence") << fmri << QByteArray("fmri") << -1 << -1 << 0 << 0;
+        // Occurrence 0's value is the second "units" line, which itself matches again.
+        const QByteArray units("units\nunits\n12\nunitsX\nlast\n");
+        QTest::newRow("value line that is a key") << units << QByteArray("units") << 0 << 6 << 0 << 0;
+        QTest::newRow("second occurrence") << units << QByteArray("UNITS") << 1 << 12 << 1 << 12;
+        QTest::newRow("key as prefix") << units << QByteArray("units") << 2 << 22 << 0 << 0;
+        QTest::newRow("past the last occurrence") << units << QByteArray("units") << 3 << -1 << 0 << 0;
+        QTest::newRow("last line, line feed") << QByteArray("a\n1\nfmri\n") << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("last line, no end") << QByteArray("a\n1\nfmri") << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("last line, NUL") << QByteArray("a\0" "1\0" "fmri\0", 9) << QByteArray("fmri") << 0 << -1 << 0 << 0;
+        QTest::newRow("not a number") << QByteArray("fmri\nninety-nine\n") << QByteArray("fmri") << 0 << 5 << 0 << 0;
+        QTest::newRow("beyond int32") << QByteArray("big\n3000000000\n") << QByteArray("big") << 0 << 4 << 0 << 0;
+        QTest::newRow("negative with text after") << QByteArray("n\n-42 frames\n") << QByteArray("n") << 0 << 2 << 1 << -42;
     }
 
-    void keyOnTheLastLineHasNoValue()
+    void valueLinesAreFoundAndRead()
     {
         QFETCH(QByteArray, tail);
-        int32 frames = 0;
-        QVERIFY(!tailFindValue(int32(tail.size()), tail.data(), "fmri", 0));
-        QVERIFY(!tailGetInt(int32(tail.size()), tail.data(), "fmri", &frames, 0));
-    }
-
-    void lookupStaysWithinTheGivenLength()
-    {
-        char tail[] = "fmri\n99\n";
-        int32 frames = 0;
-        // Only "fmri\n" is part of the tail: the value line lies outside.
-        QVERIFY(!tailGetInt(5, tail, "fmri", &frames, 0));
-        QVERIFY(!tailFindValue(0, tail, "fmri", 0));
-        QVERIFY(!tailFindValue(8, nullptr, "fmri", 0));
+        QFETCH(QByteArray, key);
+        QFETCH(int, occurrence);
+        QFETCH(int, valueAt);
+        QFETCH(int, intFound);
+        QFETCH(int, intValue);
+        const int32 length = int32(tail.size());
+        const char *value = tailFindValue(length, tail.data(), key.constData(), occurrence);
+        QCOMPARE(value ? int(value - tail.constData()) : -1, valueAt);
+        int32 number = 0;
+        QCOMPARE(tailGetInt(length, tail.data(), key.constData(), &number, occurrence), intFound);
+        QCOMPARE(number, intValue);
     }
 
     void numbersAreReadFromTheValueLine()
     {
-        char tail[] = "scale\n  2.5e-3 mm\nfmri\nninety-nine\nbig\n3000000000\n";
+        char tail[] = "scale\n  2.5e-3 mm\nnone\nmm\n";
         const int32 length = int32(std::strlen(tail));
         double scale = 0;
-        QVERIFY(tailGetDouble(length, tail, "scale", &scale, 0));
+        QCOMPARE(tailGetDouble(length, tail, "scale", &scale, 0), 1);
         QCOMPARE(scale, 2.5e-3);
-        int32 frames = 7;
-        QVERIFY(!tailGetInt(length, tail, "fmri", &frames, 0));
-        QVERIFY(!tailGetInt(length, tail, "big", &frames, 0));
-        QCOMPARE(frames, 7);
+        QCOMPARE(tailGetDouble(length, tail, "none", &scale, 0), 0);
+        QVERIFY(!tailFindValue(8, nullptr, "fmri", 0));
+        // Given 5 bytes of "none\nmm\n", the value line lies outside the tail.
+        QVERIFY(!tailFindValue(5, tail + 18, "none", 0));
     }
 
     void appendGrowsANullTailByTwoLines()
     {
         int32 length = 0;
         char *tail = nullptr;
-        QVERIFY(tailAppend(&length, &tail, "fmri", "99"));
-        QCOMPARE(length, 8);
-        QCOMPARE(QByteArray(tail), QByteArray("fmri\n99\n"));
-        QVERIFY(tailAppend(&length, &tail, "units", "ms"));
+        QCOMPARE(tailAppend(&length, &tail, "fmri", "99"), 1);
+        QCOMPARE(tailAppend(&length, &tail, "units", "ms"), 1);
         QCOMPARE(QByteArray(tail), QByteArray("fmri\n99\nunits\nms\n"));
         QCOMPARE(length, 17);
-        int32 frames = 0;
-        QVERIFY(tailGetInt(length, tail, "fmri", &frames, 0));
-        QCOMPARE(frames, 99);
         std::free(tail);
     }
 
     void setValue_data()
     {
         QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("key");
         QTest::addColumn<int>("occurrence");
         QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("shorter is padded with blanks")
-            << QByteArray("fmri\n99\nunits\nms\n") << 0 << QByteArray("7")
-            << QByteArray("fmri\n7 \nunits\nms\n");
-        QTest::newRow("same length")
-            << QByteArray("fmri\n99\n") << 0 << QByteArray("12") << QByteArray("fmri\n12\n");
-        QTest::newRow("longer moves the rest right")
-            << QByteArray("fmri\n99\nunits\nms\n") << 0 << QByteArray("1234")
-            << QByteArray("fmri\n1234\nunits\nms\n");
-        QTest::newRow("second occurrence")
-            << QByteArray("k\na\nk\nb\n") << 1 << QByteArray("bbb") << QByteArray("k\na\nk\nbbb\n");
-        QTest::newRow("longer last line without line feed")
-            << QByteArray("k\nv") << 0 << QByteArray("value") << QByteArray("k\nvalue\n");
+        QTest::addColumn<QByteArray>("after"); // empty: refused, tail unchanged
+        const QByteArray two("fmri\n99\nunits\nms\n");
+        const auto row = [](const char *name, const QByteArray &before, const QByteArray &key, int occurrence,
+                            const QByteArray &value, const QByteArray &after) {
+            QTest::newRow(name) << before << key << occurrence << value << after;
+        };
+        row("shorter is padded with blanks", two, "fmri", 0, "7", "fmri\n7 \nunits\nms\n");
+        row("same length", two, "fmri", 0, "12", "fmri\n12\nunits\nms\n");
+        row("longer moves the rest right", two, "fmri", 0, "1234", "fmri\n1234\nunits\nms\n");
+        row("second occurrence", "k\na\nk\nb\n", "k", 1, "bbb", "k\na\nk\nbbb\n");
+        row("longer last line without line feed", "k\nv", "k", 0, "value", "k\nvalue\n");
+        row("missing key", two, "scale", 0, "ms", {});
+        row("missing occurrence", two, "fmri", 1, "ms", {});
     }
 
     void setValue()
     {
         QFETCH(QByteArray, before);
+        QFETCH(QByteArray, key);
         QFETCH(int, occurrence);
         QFETCH(QByteArray, value);
         QFETCH(QByteArray, after);
         int32 length = int32(before.size());
         char *tail = ownedTail(before);
-        QVERIFY(tailSetValue(&length, &tail, before.left(1) == "k" ? "k" : "fmri", value.constData(),
-                             occurrence));
-        QCOMPARE(QByteArray(tail, length), after);
+        QCOMPARE(tailSetValue(&length, &tail, key.constData(), nullptr, occurrence), 0); // no value at all
+        QCOMPARE(tailSetValue(&length, &tail, key.constData(), value.constData(), occurrence),
+                 after.isEmpty() ? 0 : 1);
+        QCOMPARE(QByteArray(tail, length), after.isEmpty() ? before : after);
         QCOMPARE(tail[length], '\0');
-        std::free(tail);
-    }
-
-    void setValueOfAMissingKeyLeavesTheTail()
-    {
-        int32 length = 8;
-        char *tail = ownedTail("fmri\n99\n");
-        QVERIFY(!tailSetValue(&length, &tail, "units", "ms", 0));
-        QVERIFY(!tailSetValue(&length, &tail, "fmri", "ms", 1));
-        QCOMPARE(length, 8);
-        QCOMPARE(QByteArray(tail), QByteArray("fmri\n99\n"));
         std::free(tail);
     }
 };
