@@ -40,7 +40,8 @@ void checkWindowMenu(MainWindow &window, QStringList &breaks)
     }
     const QList<QMdiSubWindow *> windows = area->subWindowList(QMdiArea::CreationOrder);
     if (entries.size() != windows.size())
-        return breaks.append(QStringLiteral("Window menu lists %1 sub-windows, %2 are open").arg(entries.size()).arg(windows.size()));
+        return breaks.append(
+            QStringLiteral("Window menu lists %1 sub-windows, %2 are open").arg(entries.size()).arg(windows.size()));
     for (qsizetype i = 0; i < windows.size(); ++i) {
         const QString title = windows.at(i)->widget()->windowTitle();
         const QString text = QString(entries.at(i)->text()).remove(QLatin1Char('&'));
@@ -57,10 +58,11 @@ void checkView(const MriView *view, const QString &name, QStringList &breaks)
 {
     const double level = view->displayLevel();
     const double width = view->displayWidth();
+    const QString outside = QStringLiteral("%1: %2 %3 outside [%4, %5]");
     if (!(level >= view->levelMin() && level <= std::max(view->levelMin(), view->levelMax())))
-        breaks.append(QStringLiteral("%1: level %2 outside [%3, %4]").arg(name).arg(level).arg(view->levelMin()).arg(view->levelMax()));
+        breaks.append(outside.arg(name, QStringLiteral("level")).arg(level).arg(view->levelMin()).arg(view->levelMax()));
     if (width != 0 && !(width >= view->widthMin() && width <= std::max(view->widthMin(), view->widthMax())))
-        breaks.append(QStringLiteral("%1: width %2 outside [%3, %4]").arg(name).arg(width).arg(view->widthMin()).arg(view->widthMax()));
+        breaks.append(outside.arg(name, QStringLiteral("width")).arg(width).arg(view->widthMin()).arg(view->widthMax()));
 }
 
 } // namespace

@@ -252,9 +252,10 @@ void SoakUser::keyPress()
         if (!action->shortcut().isEmpty() && !endsTheProgram(action))
             shortcuts.append(action->shortcut()[0]);
     }
-    static const QList<Qt::Key> keys{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown,
-                                     Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Plus,
-                                     Qt::Key_Minus, Qt::Key_L, Qt::Key_A, Qt::Key_1, Qt::Key_Tab, Qt::Key_F4, Qt::Key_F6};
+    static const QList<Qt::Key> keys{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp,
+                                     Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_Return,
+                                     Qt::Key_Escape, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_L, Qt::Key_A, Qt::Key_1,
+                                     Qt::Key_Tab, Qt::Key_F4, Qt::Key_F6};
     const bool shortcut = !shortcuts.isEmpty() && chance(50);
     QWidget *target = shortcut ? &window : randomViewOrWindow();
     const QKeyCombination key = shortcut ? pick(shortcuts) : QKeyCombination(randomModifiers(), pick(keys));

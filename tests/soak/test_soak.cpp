@@ -56,7 +56,7 @@ private slots:
         // The malformed files of the fuzz area, one of them under a name outside Latin-1,
         // and a few tiny good PD/T1/T2 cases with a little structure in each map.
         const QDir bad(QStringLiteral(RELAXON_BAD_FILES));
-        for (const QString &name : bad.entryList({QStringLiteral("*.m*"), QStringLiteral("*.txt")}, QDir::Files | QDir::Dirs))
+        for (const QString &name : bad.entryList({QStringLiteral("*.m*"), QStringLiteral("*.txt")}, QDir::AllEntries))
             caseFiles.append(bad.filePath(name));
         caseFiles.append(QDir(dataDir.path()).filePath(QString::fromUtf8("b\u00f6s_\u0448\u0443\u043c.mri")));
         QVERIFY(QFile::copy(bad.filePath(QStringLiteral("raw_data_cut.mri")), caseFiles.last()));
