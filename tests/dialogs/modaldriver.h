@@ -25,9 +25,8 @@ public:
 
     explicit ModalDriver(std::function<void(QWidget *)> answer = {}) : answer(std::move(answer))
     {
-        poll.setInterval(0);
         QObject::connect(&poll, &QTimer::timeout, [this] { look(); });
-        poll.start();
+        poll.start(0);
     }
 
     QList<Message> messages;
@@ -37,11 +36,8 @@ private:
     void look()
     {
         QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
+        if (!modal || handled.contains(modal))
             return;
-        for (const QPointer<QWidget> &seen : handled)
-            if (seen == modal)
-                return;
         handled.append(modal);
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             messages.append({box->windowTitle(), box->text(), box->icon(), box->standardButtons()});

@@ -17,42 +17,26 @@
 #include <initializer_list>
 
 using fuzzinput::check;
+using fuzzinput::touchAll;
 
 namespace {
-
-void touch(double **m, int32 rows, int32 cols)
-{
-    check(m && rows >= 1 && cols >= 1, "a map is missing or empty");
-    double sum = 0;
-    for (int32 i = 1; i <= rows; ++i)
-        for (int32 j = 1; j <= cols; ++j)
-            sum += m[i][j];
-    (void)sum;
-}
 
 void checkMriCase(const CaseData &data, int32 fileRows, int32 fileCols, bool withTensor)
 {
     const int32 maps = withTensor ? 12 : 3;
     check(data.isMri && data.hasDti == withTensor, "stacked case flags are wrong");
     check(data.rows * maps == fileRows && data.cols == fileCols, "maps of the wrong size");
-    touch(data.pd, data.rows, data.cols);
-    touch(data.t1, data.rows, data.cols);
-    touch(data.t2, data.rows, data.cols);
+    for (double **map : {data.pd, data.t1, data.t2})
+        touchAll(map, data.rows, data.cols);
     check(std::isfinite(data.fullScale) && data.fullScale >= 1, "full scale below 1");
-    for (int32 i = 1; i <= data.rows; ++i)
-        for (int32 j = 1; j <= data.cols; ++j)
-            check(!std::isfinite(data.pd[i][j]) || data.pd[i][j] <= data.fullScale,
-                  "a hydrogen density above the full scale");
-    if (!withTensor) {
-        check(!data.tensor, "a tensor without diffusion data");
-        return;
-    }
-    check(data.tensor, "a diffusion case without tensor");
+    check(bool(data.tensor) == withTensor, "a tensor without diffusion data or none with it");
     for (int32 i = 1; i <= data.rows; ++i)
         for (int32 j = 1; j <= data.cols; ++j) {
+            check(!std::isfinite(data.pd[i][j]) || data.pd[i][j] <= data.fullScale,
+                  "a hydrogen density above the full scale");
             // An infinite component gives an infinite norm, which the largest
             // (finite) norm cannot scale down.
-            const double norm = data.tensor[i][j][10];
+            const double norm = withTensor ? data.tensor[i][j][10] : 0;
             check(!(std::isfinite(norm) && norm > 1), "a finite tensor norm above the largest one");
         }
 }
@@ -61,11 +45,10 @@ void checkFunctionalCase(const CaseData &data, const CaseSetup &setup)
 {
     check(data.frames >= 1 && data.pd && !data.isMri, "functional case data are wrong");
     const int32 width = data.cols / data.frames;
-    check(setup.imageRows == data.rows && setup.imageCols == width,
-          "the first frame has the wrong size");
+    check(setup.imageRows == data.rows && setup.imageCols == width, "the first frame has the wrong size");
     for (double **map : {data.activation, data.variance, data.difference, data.tValue,
                          data.pValue})
-        touch(map, data.rows, width);
+        touchAll(map, data.rows, width);
     for (int32 i = 1; i <= data.rows; ++i)
         for (int32 j = 1; j <= width; ++j) {
             const double t = data.tValue[i][j];
@@ -85,24 +68,17 @@ void setUpAndCheck(CaseFile &file)
     CaseData data;
     CaseSetup setup = setupCase(file, data);
     check(!file.matrix, "setupCase left the matrix in the file");
-    switch (setup.kind) {
-    case CaseKind::Mri:
-    case CaseKind::MriWithDti:
+    if (setup.kind == CaseKind::Mri || setup.kind == CaseKind::MriWithDti) {
         check(!setup.image, "a stacked case with a plain image");
         checkMriCase(data, fileRows, fileCols, setup.kind == CaseKind::MriWithDti);
-        break;
-    case CaseKind::Functional:
+    } else if (setup.kind == CaseKind::Functional) {
         checkFunctionalCase(data, setup);
-        break;
-    case CaseKind::Plain:
-        check(!data.pd && !data.tValue && !data.tensor && data.rows == 0,
-              "a plain image left case data behind");
-        check(setup.imageRows == fileRows && setup.imageCols == fileCols,
-              "a plain image of the wrong size");
-        break;
+    } else {
+        check(!data.pd && !data.tValue && !data.tensor && data.rows == 0, "a plain image left case data behind");
+        check(setup.imageRows == fileRows && setup.imageCols == fileCols, "a plain image of the wrong size");
     }
     if (setup.image) {
-        touch(setup.image, setup.imageRows, setup.imageCols);
+        touchAll(setup.image, setup.imageRows, setup.imageCols);
         const AutoDisplayWindow window = autoLevelWidth(setup.image, setup.imageRows,
                                                         setup.imageCols);
         check(!(window.width < 0), "a negative automatic width");
@@ -115,12 +91,12 @@ void setUpAndCheck(CaseFile &file)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static fuzzinput::MemoryFile input("relaxon-fuzz-case");
-    if (!input.assign(data, size))
+    const char *input = fuzzinput::memoryFile("relaxon-fuzz-case", data, size);
+    if (!input)
         return 0;
-    const QString path = QString::fromLatin1(input.path());
+    const QString path = QString::fromLatin1(input);
 
-    if (!fuzzinput::isMatlabFile(data, size) && fuzzinput::declaredSizeIsFuzzable(input.path())) {
+    if (!fuzzinput::isMatlabFile(data, size) && fuzzinput::declaredSizeIsFuzzable(input)) {
         CaseFile file;
         if (readCaseFile(path, file))
             setUpAndCheck(file);

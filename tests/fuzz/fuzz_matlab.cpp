@@ -8,60 +8,24 @@
 
 #include "numerics/matlabfile.h"
 #include "numerics/matrixfile.h"
-#include "numerics/matrixmemory.h"
 
-#include <algorithm>
 #include <cstring>
 
 using fuzzinput::check;
+using fuzzinput::Matrix;
 
 namespace {
 
-struct Read
+// Reads the first numeric variable, or the one of that name, with the given selection.
+void read(const char *path, Matrix &into, const char *name, const std::array<int32, 6> &v, bool transposed)
 {
-    double **m = nullptr;
-    std::int32_t rows = 0;
-    std::int32_t cols = 0;
     char foundName[matlabNameCapacity] = {};
-
-    Read() = default;
-    Read(const Read &) = delete;
-    Read &operator=(const Read &) = delete;
-    ~Read()
-    {
-        if (m)
-            free_dmatrix(m, 1, rows, 1);
-    }
-};
-
-void checkRead(const Read &read)
-{
-    if (!read.m) {
-        check(read.rows == 0 && read.cols == 0, "a failed read left a size");
-        return;
-    }
-    check(read.rows >= 1 && read.cols >= 1, "a matrix without rows or columns");
-    check(std::memchr(read.foundName, '\0', sizeof read.foundName) != nullptr,
-          "the found name is not terminated");
-    double sum = 0;
-    for (std::int32_t i = 1; i <= read.rows; ++i)
-        for (std::int32_t j = 1; j <= read.cols; ++j)
-            sum += read.m[i][j];
-    (void)sum;
-}
-
-// Number of indices a selection picks over n, computed independently of the
-// library; 0 when it starts beyond n.
-std::int64_t picked(std::int64_t n, std::int32_t from, std::int32_t to, std::int32_t step)
-{
-    const std::int64_t first = from < 1 ? 1 : from;
-    std::int64_t last = to < 1 ? n : to;
-    const std::int64_t stride = step < 1 ? 1 : step;
-    if (last < first)
-        last = first;
-    if (first > n)
-        return 0;
-    return (std::min(last, n) - first) / stride + 1;
+    into.m = readMatlabMatrix(path, &into.rows, &into.cols, name, v[0], v[1], v[2], v[3], v[4], v[5], transposed,
+                              foundName);
+    if (!into.m)
+        return check(into.rows == 0 && into.cols == 0, "a failed read left a size");
+    fuzzinput::touchAll(into.m, into.rows, into.cols);
+    check(std::memchr(foundName, '\0', sizeof foundName) != nullptr, "the found name is not terminated");
 }
 
 bool matioAvailable()
@@ -75,50 +39,40 @@ bool matioAvailable()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static fuzzinput::MemoryFile input("relaxon-fuzz-mat");
-    if (!matioAvailable() || !input.assign(data, size))
+    const char *path = matioAvailable() ? fuzzinput::memoryFile("relaxon-fuzz-mat", data, size) : nullptr;
+    if (!path)
         return 0;
-    const char *path = input.path();
     const fuzzinput::TrailingControls controls(data, size);
+    const std::array<int32, 6> whole{-1, -1, -1, -1, -1, -1};
 
-    Read whole;
-    whole.m = readMatlabMatrix(path, &whole.rows, &whole.cols, nullptr, -1, -1, -1, -1, -1, -1,
-                               0, whole.foundName);
-    checkRead(whole);
-
+    Matrix first;
+    read(path, first, nullptr, whole, false);
     static const char *const names[] = {"m", "field", "node", "Signal"};
-    Read named;
-    named.m = readMatlabMatrix(path, &named.rows, &named.cols, names[controls.byte(7) % 4], -1,
-                               -1, -1, -1, -1, -1, 0, named.foundName);
-    checkRead(named);
-
-    if (!whole.m)
+    Matrix named;
+    read(path, named, names[controls.byte(7) % 4], whole, false);
+    if (!first.m)
         return 0;
     // matio leaves the data of some damaged arrays unread (an element type it does
     // not know), so their values are whatever the memory held and may differ from
     // read to read: only sizes are compared, never values.
     if (fuzzinput::isMatlabFile(data, size)) {
-        Read handedOver;
-        handedOver.m = getmatrix(path, &handedOver.rows, &handedOver.cols, nullptr, nullptr,
-                                 nullptr, nullptr, -1, -1, -1, -1, -1, -1, 0);
-        check(handedOver.m && handedOver.rows == whole.rows && handedOver.cols == whole.cols,
+        Matrix handedOver;
+        handedOver.m = getmatrix(path, &handedOver.rows, &handedOver.cols, nullptr, nullptr, nullptr, nullptr, -1,
+                                 -1, -1, -1, -1, -1, 0);
+        check(handedOver.m && handedOver.rows == first.rows && handedOver.cols == first.cols,
               "getmatrix read a MAT-file differently");
     }
-    const bool transposed = controls.byte(0) & 1;
-    const std::int32_t v[6] = {controls.selectionValue(1), controls.selectionValue(2),
-                               controls.selectionValue(3), controls.selectionValue(4),
-                               controls.selectionValue(5), controls.selectionValue(6)};
-    Read part;
-    part.m = readMatlabMatrix(path, &part.rows, &part.cols, nullptr, v[0], v[1], v[2], v[3], v[4],
-                              v[5], transposed, nullptr);
-    checkRead(part);
+    const std::array<int32, 6> v = controls.selection();
+    const bool transposed = controls.transposed();
+    Matrix part;
+    read(path, part, nullptr, v, transposed);
     // The row values pick array columns in a transposed read.
-    const std::int64_t down = picked(transposed ? whole.cols : whole.rows, v[0], v[1], v[2]);
-    const std::int64_t across = picked(transposed ? whole.rows : whole.cols, v[3], v[4], v[5]);
+    const std::size_t down = fuzzinput::picked(transposed ? first.cols : first.rows, v[0], v[1], v[2]).size();
+    const std::size_t across = fuzzinput::picked(transposed ? first.rows : first.cols, v[3], v[4], v[5]).size();
     if (down == 0 || across == 0)
         check(!part.m, "a selection starting beyond the array was read");
     else
-        check(part.m && part.rows == down && part.cols == across,
+        check(part.m && std::size_t(part.rows) == down && std::size_t(part.cols) == across,
               "a selection has the wrong size");
     return 0;
 }

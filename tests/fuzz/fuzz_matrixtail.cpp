@@ -9,10 +9,13 @@
 
 #include "numerics/matrixtail.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 using fuzzinput::check;
 
@@ -28,20 +31,16 @@ struct Parts
 
 bool split(const std::uint8_t *data, std::size_t size, Parts *parts)
 {
-    const auto *begin = reinterpret_cast<const char *>(data);
-    const char *end = begin + size;
-    const char *keyEnd = static_cast<const char *>(std::memchr(begin, '\0', size));
-    if (!keyEnd)
+    const std::string_view input(reinterpret_cast<const char *>(data), size);
+    const std::size_t keyEnd = input.find('\0');
+    const std::size_t valueEnd = keyEnd == input.npos ? input.npos : input.find('\0', keyEnd + 1);
+    if (valueEnd == input.npos || valueEnd + 1 >= size)
         return false;
-    const char *valueEnd = static_cast<const char *>(
-        std::memchr(keyEnd + 1, '\0', std::size_t(end - keyEnd - 1)));
-    if (!valueEnd || valueEnd + 1 >= end)
-        return false;
-    parts->key.assign(begin, keyEnd);
-    parts->value.assign(keyEnd + 1, valueEnd);
+    parts->key = input.substr(0, keyEnd);
+    parts->value = input.substr(keyEnd + 1, valueEnd - keyEnd - 1);
     // Mostly small occurrences, and now and then a negative one.
-    parts->occurrence = int32(static_cast<signed char>(valueEnd[1])) % 8;
-    parts->tail.assign(valueEnd + 2, end);
+    parts->occurrence = int32(static_cast<signed char>(input[valueEnd + 1])) % 8;
+    parts->tail = input.substr(valueEnd + 2);
     return true;
 }
 
@@ -59,10 +58,7 @@ void checkFoundValue(const char *tail, int32 length, const char *value, const st
     while (keyLine > tail && !isLineEnd(keyLine[-1]))
         --keyLine;
     check(std::size_t(value - 1 - keyLine) >= key.size(), "the key line is shorter than the key");
-    for (std::size_t k = 0; k < key.size(); ++k)
-        check(std::tolower(static_cast<unsigned char>(keyLine[k]))
-                  == std::tolower(static_cast<unsigned char>(key[k])),
-              "the line before a value does not begin with the key");
+    check(strncasecmp(keyLine, key.c_str(), key.size()) == 0, "the line before a value does not begin with the key");
 }
 
 void lookUp(const Parts &parts)
@@ -74,8 +70,8 @@ void lookUp(const Parts &parts)
     if (const char *value = tailFindValue(length, tail, parts.key.c_str(), parts.occurrence))
         checkFoundValue(tail, length, value, parts.key);
     int32 integer = 0;
-    double number = 0;
     tailGetInt(length, tail, parts.key.c_str(), &integer, parts.occurrence);
+    double number = 0;
     tailGetDouble(length, tail, parts.key.c_str(), &number, parts.occurrence);
     std::free(tail);
 }
@@ -99,8 +95,7 @@ void edit(const Parts &parts)
     char *tail = fileForm(parts.tail);
     const char *before = tailFindValue(length, tail, parts.key.c_str(), parts.occurrence);
     const std::ptrdiff_t offset = before ? before - tail : -1;
-    const int set = tailSetValue(&length, &tail, parts.key.c_str(), parts.value.c_str(),
-                                 parts.occurrence);
+    const int set = tailSetValue(&length, &tail, parts.key.c_str(), parts.value.c_str(), parts.occurrence);
     check((set == 1) == (offset >= 0), "setting a value disagrees with finding it");
     check(tail[length] == '\0', "an edited tail lost its closing NUL");
     if (set) {
@@ -113,16 +108,13 @@ void edit(const Parts &parts)
     }
 
     const int32 lengthBefore = length;
-    check(tailAppend(&length, &tail, parts.key.c_str(), parts.value.c_str()) == 1,
-          "appending failed");
+    check(tailAppend(&length, &tail, parts.key.c_str(), parts.value.c_str()) == 1, "appending failed");
     check(std::size_t(length) == std::size_t(lengthBefore) + parts.key.size() + parts.value.size() + 2,
           "appending gave the wrong length");
     check(tail[length] == '\0', "an appended tail lost its closing NUL");
     // The appended key and value lines are the last two lines of the tail.
     check(tail[length - 1] == '\n', "an appended value without its line feed");
-    check(std::memcmp(tail + length - 1 - parts.value.size(), parts.value.data(),
-                      parts.value.size())
-              == 0,
+    check(std::memcmp(tail + length - 1 - parts.value.size(), parts.value.data(), parts.value.size()) == 0,
           "the appended value is not at the end");
     std::free(tail);
 }

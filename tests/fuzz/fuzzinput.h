@@ -5,32 +5,21 @@
 // input is handed to it as an anonymous in-memory file reached through its
 // /proc/self/fd path: no disk traffic, nothing left behind by a crash.
 
+#include "numerics/matrixmemory.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace fuzzinput {
 
-// An in-memory file whose contents the target replaces for every input.
-class MemoryFile
-{
-public:
-    explicit MemoryFile(const char *label);
-    ~MemoryFile();
-    MemoryFile(const MemoryFile &) = delete;
-    MemoryFile &operator=(const MemoryFile &) = delete;
-
-    // Replaces the contents; false when the file could not be written.
-    bool assign(const std::uint8_t *data, std::size_t size);
-    // Empties the file, so that a writer of the library can fill it.
-    bool clear();
-    const char *path() const { return name.c_str(); }
-
-private:
-    int descriptor = -1;
-    std::string name;
-};
+// The path of the in-memory file of that name (made on first use), filled with the
+// given bytes; null when it could not be written. A library writer can write it anew.
+const char *memoryFile(const char *name, const std::uint8_t *data = nullptr, std::size_t size = 0);
 
 // Parameters the fuzzer steers through the last bytes of its input, so that a
 // seed stays a valid file of its variant while the engine still reaches every
@@ -45,6 +34,10 @@ public:
 
     // A selection value: mostly small (-1 default, 0..6), sometimes extreme.
     std::int32_t selectionValue(std::size_t n) const;
+    // The six selection values of a read (rows from, to, step; columns from, to,
+    // step) from bytes 1..6; byte 0's lowest bit asks for a transposed read.
+    std::array<int32, 6> selection() const;
+    bool transposed() const { return byte(0) & 1; }
 
 private:
     const std::uint8_t *data;
@@ -59,6 +52,43 @@ inline void check(bool condition, const char *what)
     if (!condition)
         fail(what);
 }
+
+// A matrix as the library hands it out, rows and values counted from 1, with the
+// tail a read may add; freed with the object.
+struct Matrix
+{
+    double **m = nullptr;
+    int32 rows = 0;
+    int32 cols = 0;
+    int32 tailLength = 0;
+    char *tail = nullptr;
+    // A sparse read's count of values and their columns in each row.
+    int32 *counts = nullptr;
+    int32 **indices = nullptr;
+
+    Matrix() = default;
+    Matrix(const Matrix &) = delete;
+    Matrix &operator=(const Matrix &) = delete;
+    ~Matrix()
+    {
+        if (m)
+            free_dmatrix(m, 1, rows, 1);
+        if (counts)
+            free_ivector(counts, 1, rows);
+        if (indices)
+            free_imatrix(indices, 1, rows, 1);
+        std::free(tail);
+    }
+};
+
+// Reads every element of a matrix that must be there: a short block shows up under
+// the address sanitizer.
+void touchAll(double *const *m, int32 rows, int32 cols);
+
+// The indices a selection from..to by step picks over n rows or columns, computed
+// independently of the library: none when it starts beyond n, all n for the default
+// selection (from 1 by 1 to the end).
+std::vector<int32> picked(int32 n, int32 from, int32 to, int32 step);
 
 // Bitwise equality, so that NaN payloads and signed zeros must survive too.
 bool sameBits(double a, double b);

@@ -1,9 +1,8 @@
 #include "soakuser.h"
 
-#include "modalanswerer.h"
-
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
+#include "dialogs/tetr.h"
 #include "views/animationcontrols.h"
 #include "views/levwidview.h"
 #include "views/mriview.h"
@@ -12,11 +11,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -24,10 +26,11 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include <array>
-#include <vector>
+#include <iterator>
 
 namespace {
+
+const QString openFromDisk = QStringLiteral("&Open from disk...");
 
 // Ending the program is the one command the soak user never gives.
 bool endsTheProgram(const QAction *action)
@@ -35,98 +38,79 @@ bool endsTheProgram(const QAction *action)
     return action->text() == QLatin1String("E&xit") || action->text() == QLatin1String("&Close");
 }
 
-QString describe(QPoint point)
+bool loadsACase(const QAction *action)
 {
-    return QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y());
-}
-
-QString describe(Qt::KeyboardModifiers modifiers)
-{
-    QString text;
-    if (modifiers & Qt::ShiftModifier)
-        text += QStringLiteral("Shift+");
-    if (modifiers & Qt::ControlModifier)
-        text += QStringLiteral("Ctrl+");
-    return text;
-}
-
-void sendMouse(QWidget *widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
-{
-    QMouseEvent event(type, QPointF(pos), QPointF(widget->mapToGlobal(pos)), button, buttons, modifiers);
-    QApplication::sendEvent(widget, &event);
+    return action->data().toString().startsWith(QLatin1Char(':')) || action->text() == openFromDisk;
 }
 
 } // namespace
 
-SoakUser::SoakUser(MainWindow &window, std::mt19937 &random, ModalAnswerer &answerer, QStringList caseFiles,
+SoakUser::SoakUser(MainWindow &window, std::mt19937 &random, QStringList caseFiles,
                    std::function<void(const QString &)> log)
-    : window(window), random(random), answerer(answerer), caseFiles(std::move(caseFiles)), log(std::move(log))
+    : window(window), random(random), caseFiles(std::move(caseFiles)), log(std::move(log))
 {
-}
-
-std::span<const SoakUser::Action> SoakUser::actions()
-{
-    static const std::array<Action, 19> table{{
-        {"load built-in case", 2, &SoakUser::loadBuiltInCase},
-        {"load case file", 2, &SoakUser::loadCaseFile},
-        {"menu command", 12, &SoakUser::menuCommand},
-        {"shortcut", 6, &SoakUser::shortcut},
-        {"mouse move", 12, &SoakUser::mouseMove},
-        {"mouse click", 6, &SoakUser::mouseClick},
-        {"double click", 3, &SoakUser::mouseDoubleClick},
-        {"drag", 6, &SoakUser::mouseDrag},
-        {"wheel", 3, &SoakUser::wheel},
-        {"key press", 5, &SoakUser::keyPress},
-        {"close sub-window", 3, &SoakUser::closeSubWindow},
-        {"toggle follow", 3, &SoakUser::toggleFollow},
-        {"toggle movie", 2, &SoakUser::toggleMovie},
-        {"new animation", 2, &SoakUser::newAnimation},
-        {"animation controls", 3, &SoakUser::animationControls},
-        {"toggle level dialog", 4, &SoakUser::toggleLevelDialog},
-        {"edit level dialog", 10, &SoakUser::editLevelDialog},
-        {"resize", 2, &SoakUser::resizeWindow},
-        {"wait", 3, &SoakUser::wait},
-    }};
-    return table;
-}
-
-int SoakUser::uniform(int low, int high)
-{
-    return std::uniform_int_distribution<int>(low, high)(random);
+    QObject::connect(&poll, &QTimer::timeout, [this] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || modal == pending)
+            return;
+        pending = modal;
+        // Answered from its own event: a message box the answer provokes then runs its
+        // loop outside this timer's slot, where the timer can fire again to close it.
+        QTimer::singleShot(0, modal, [this, modal] {
+            pending = nullptr;
+            answer(modal);
+        });
+    });
+    poll.start(0);
 }
 
 void SoakUser::act()
 {
-    static const std::vector<int> weights = [] {
-        std::vector<int> w;
-        for (const Action &action : actions())
-            w.push_back(action.weight);
-        return w;
-    }();
-    const Action &action = actions()[std::discrete_distribution<int>(weights.begin(), weights.end())(random)];
+    struct Action
+    {
+        const char *name;
+        int weight;
+        void (SoakUser::*run)();
+    };
+    static const Action actions[] = {
+        {"load case", 4, &SoakUser::loadCase},
+        {"menu command", 12, &SoakUser::menuCommand},
+        {"named command", 11, &SoakUser::namedCommand},
+        {"mouse", 27, &SoakUser::mouse},
+        {"wheel", 3, &SoakUser::wheel},
+        {"key press", 11, &SoakUser::keyPress},
+        {"animation controls", 3, &SoakUser::animationControls},
+        {"level dialog", 12, &SoakUser::editLevelDialog},
+        {"close or resize", 5, &SoakUser::closeOrResize},
+    };
+    // Each action's weight is taken at the middle of its unit interval.
+    std::discrete_distribution<int> choose(std::size(actions), 0, std::size(actions),
+                                           [](double x) { return actions[int(x)].weight; });
+    const Action &action = actions[choose(random)];
     log(QString::fromLatin1(action.name));
     attemptedFile.clear();
+    messages.clear();
     (this->*action.run)();
 
+    // Now and then a pause, in which the movies' and animations' timers run.
+    if (chance(3))
+        QTest::qWait(uniform(1, 40));
     QCoreApplication::processEvents();
     // What the commands handed to deleteLater goes, as it would between two events.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-    const QStringList messages = answerer.takeMessages();
-    if (!attemptedFile.isEmpty()
-        && !messages.contains(QStringLiteral("Cannot read file %1.").arg(attemptedFile)))
+    if (!attemptedFile.isEmpty() && !messages.contains(QStringLiteral("Cannot read file %1.").arg(attemptedFile)))
         loadedFile = attemptedFile;
 }
 
 void SoakUser::trigger(QAction *action)
 {
     log(QStringLiteral("  trigger \"%1\"").arg(action->text()));
-    const bool opensFromDisk = action->text() == QLatin1String("&Open from disk...");
     const QString caseName = action->data().toString();
+    const bool opensFromDisk = action->text() == openFromDisk;
     action->trigger();
     if (opensFromDisk)
-        attemptedFile = answerer.takeChosenFile();
+        attemptedFile = std::exchange(chosenFile, {});
     else if (caseName.startsWith(QLatin1Char(':')))
         attemptedFile = caseName;
 }
@@ -153,15 +137,6 @@ QList<QAction *> SoakUser::menuCommands()
     return commands;
 }
 
-QAction *SoakUser::commandNamed(const QString &text)
-{
-    for (QAction *action : menuCommands()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
-
 MriView *SoakUser::randomView()
 {
     QList<MriView *> views = window.mdiViews();
@@ -176,316 +151,263 @@ QWidget *SoakUser::randomViewOrWindow()
     return view && uniform(0, 3) > 0 ? static_cast<QWidget *>(view) : &window;
 }
 
-QPoint SoakUser::randomPointIn(const QWidget *widget)
-{
-    // A little beyond the edges too: a drag leaves the view, a press lands on its border.
-    return QPoint(uniform(-10, widget->width() + 10), uniform(-10, widget->height() + 10));
-}
-
 Qt::KeyboardModifiers SoakUser::randomModifiers()
 {
-    static const QList<Qt::KeyboardModifiers> choices{Qt::NoModifier, Qt::NoModifier, Qt::NoModifier,
-                                                      Qt::ShiftModifier, Qt::ControlModifier,
-                                                      Qt::ShiftModifier | Qt::ControlModifier};
-    return pick(choices);
+    return pick(QList<Qt::KeyboardModifiers>{Qt::NoModifier, Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier,
+                                             Qt::ControlModifier, Qt::ShiftModifier | Qt::ControlModifier});
 }
 
-void SoakUser::loadBuiltInCase()
+// A built-in case, "Open from disk" or a file by name, good or broken.
+void SoakUser::loadCase()
 {
-    QList<QAction *> cases;
-    for (QAction *action : menuCommands()) {
-        if (action->data().toString().startsWith(QLatin1Char(':')))
-            cases.append(action);
-    }
-    if (!cases.isEmpty())
-        trigger(pick(cases));
-}
-
-void SoakUser::loadCaseFile()
-{
-    if (uniform(0, 1) == 0) {
-        if (QAction *open = commandNamed(QStringLiteral("&Open from disk...")))
-            trigger(open);
-        return;
-    }
-    const QString file = pick(caseFiles);
-    log(QStringLiteral("  load %1").arg(file));
-    attemptedFile = file;
-    window.loadFile(file);
+    QList<QAction *> loads = menuCommands();
+    loads.removeIf([](const QAction *action) { return !loadsACase(action); });
+    if (!loads.isEmpty() && uniform(0, 2) > 0)
+        return trigger(pick(loads));
+    attemptedFile = pick(caseFiles);
+    log(QStringLiteral("  load %1").arg(attemptedFile));
+    window.loadFile(attemptedFile);
 }
 
 void SoakUser::menuCommand()
 {
-    // Case loads have actions of their own; among all commands they would end most
+    // Case loads have an action of their own; among all commands they would end most
     // sessions before the views had seen much use.
     QList<QAction *> commands = menuCommands();
-    commands.removeIf([](const QAction *action) {
-        return action->data().toString().startsWith(QLatin1Char(':'))
-            || action->text() == QLatin1String("&Open from disk...");
-    });
+    commands.removeIf(loadsACase);
     if (!commands.isEmpty())
         trigger(pick(commands));
 }
 
-void SoakUser::shortcut()
+// The commands that change the views' state the most, more often than among all.
+void SoakUser::namedCommand()
 {
-    QList<QKeySequence> keys;
-    for (QAction *action : window.findChildren<QAction *>()) {
-        if (!action->shortcut().isEmpty() && !endsTheProgram(action))
-            keys.append(action->shortcut());
+    const QString name = pick(QStringList{QStringLiteral("&Follow Active View"), QStringLiteral("Play &fMRI Movie"),
+                                          QStringLiteral("&Animation"), QStringLiteral("&Level and Width")});
+    for (QAction *action : menuCommands()) {
+        if (action->text() == name)
+            return trigger(action);
     }
-    if (keys.isEmpty())
-        return;
-    const QKeyCombination key = pick(keys)[0];
-    log(QStringLiteral("  key %1").arg(QKeySequence(key).toString()));
-    window.activateWindow();
-    QCoreApplication::processEvents();
-    QTest::keyClick(&window, key.key(), key.keyboardModifiers());
-    if (key == QKeyCombination(Qt::CTRL, Qt::Key_O))
-        attemptedFile = answerer.takeChosenFile();
 }
 
-void SoakUser::mouseMove()
+// Presses, moves and releases one after the other from a random point on the
+// widget, with the button held from a press (or double click) to the next release.
+// A long stride now and then takes a drag out of the widget and the window, as a
+// fast hand does.
+void SoakUser::gesture(QWidget *widget, const QList<QEvent::Type> &events, Qt::MouseButton button,
+                       Qt::KeyboardModifiers modifiers)
 {
-    MriView *view = randomView();
-    if (!view)
-        return;
-    const QPoint point = randomPointIn(view);
-    const Qt::KeyboardModifiers modifiers = randomModifiers();
-    log(QStringLiteral("  %1move to %2 on %3").arg(describe(modifiers), describe(point), view->windowTitle()));
-    sendMouse(view, QEvent::MouseMove, point, Qt::NoButton, Qt::NoButton, modifiers);
-}
-
-void SoakUser::mouseClick()
-{
-    MriView *view = randomView();
-    if (!view)
-        return;
-    const QPoint point = randomPointIn(view);
-    const Qt::MouseButton button = uniform(0, 2) == 0 ? Qt::RightButton : Qt::LeftButton;
-    const Qt::KeyboardModifiers modifiers = randomModifiers();
-    log(QStringLiteral("  %1%2 click at %3 on %4")
-            .arg(describe(modifiers), button == Qt::LeftButton ? QStringLiteral("left") : QStringLiteral("right"),
-                 describe(point), view->windowTitle()));
-    QPointer<MriView> guard(view);
-    sendMouse(view, QEvent::MouseButtonPress, point, button, button, modifiers);
-    if (guard)
-        sendMouse(view, QEvent::MouseButtonRelease, point, button, Qt::NoButton, modifiers);
-}
-
-void SoakUser::mouseDoubleClick()
-{
-    MriView *view = randomView();
-    if (!view)
-        return;
-    const QPoint point = randomPointIn(view);
-    log(QStringLiteral("  double click at %1 on %2").arg(describe(point), view->windowTitle()));
-    QPointer<MriView> guard(view);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                              QEvent::MouseButtonRelease}) {
+    QPointer<QWidget> guard(widget);
+    QPoint point(uniform(-10, widget->width() + 10), uniform(-10, widget->height() + 10));
+    Qt::MouseButtons held;
+    for (QEvent::Type type : events) {
         if (!guard)
             return;
-        const bool down = type != QEvent::MouseButtonRelease;
-        sendMouse(view, type, point, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        if (type == QEvent::MouseMove && held) {
+            const int reach = chance(20) ? 2000 : 40;
+            point += QPoint(uniform(-reach, reach), uniform(-reach, reach));
+        }
+        held = type == QEvent::MouseButtonRelease ? Qt::NoButton : type == QEvent::MouseMove ? held : button;
+        log(QStringLiteral("  mouse event %1 button %2 modifiers %3 at (%4, %5)")
+                .arg(int(type)).arg(int(button)).arg(int(modifiers)).arg(point.x()).arg(point.y()));
+        QMouseEvent event(type, QPointF(point), QPointF(widget->mapToGlobal(point)),
+                          type == QEvent::MouseMove ? Qt::NoButton : button, held, modifiers);
+        QApplication::sendEvent(widget, &event);
     }
 }
 
-void SoakUser::mouseDrag()
+// A hover, a click, a double click or a drag on a view.
+void SoakUser::mouse()
 {
     MriView *view = randomView();
     if (!view)
         return;
-    QPoint point = randomPointIn(view);
-    const Qt::KeyboardModifiers modifiers = randomModifiers();
-    QString path = describe(point);
-    QPointer<MriView> guard(view);
-    sendMouse(view, QEvent::MouseButtonPress, point, Qt::LeftButton, Qt::LeftButton, modifiers);
-    const int steps = uniform(1, 6);
-    for (int i = 0; i < steps && guard; ++i) {
-        // Long strides now and then: a fast hand leaves the view and the window.
-        const int reach = uniform(0, 4) == 0 ? 2000 : 40;
-        point += QPoint(uniform(-reach, reach), uniform(-reach, reach));
-        path += QStringLiteral(" -> ") + describe(point);
-        sendMouse(view, QEvent::MouseMove, point, Qt::NoButton, Qt::LeftButton, modifiers);
-    }
-    if (guard)
-        sendMouse(view, QEvent::MouseButtonRelease, point, Qt::LeftButton, Qt::NoButton, modifiers);
-    log(QStringLiteral("  %1drag %2 on %3").arg(describe(modifiers), path, guard ? guard->windowTitle() : QString()));
+    using E = QEvent;
+    static const QList<QList<E::Type>> gestures{
+        {E::MouseMove}, {E::MouseMove}, {E::MouseButtonPress, E::MouseButtonRelease},
+        {E::MouseButtonPress, E::MouseButtonRelease, E::MouseButtonDblClick, E::MouseButtonRelease},
+        {E::MouseButtonPress, E::MouseMove, E::MouseMove, E::MouseMove, E::MouseButtonRelease}};
+    const QList<E::Type> events = pick(gestures);
+    log(QStringLiteral("  on %1").arg(view->windowTitle()));
+    gesture(view, events, chance(33) ? Qt::RightButton : Qt::LeftButton, randomModifiers());
 }
 
 void SoakUser::wheel()
 {
     QWidget *target = randomViewOrWindow();
-    const QPoint point = randomPointIn(target);
+    const QPoint point(uniform(0, target->width()), uniform(0, target->height()));
     const int delta = pick(QList<int>{-720, -120, -15, 15, 120, 720});
-    log(QStringLiteral("  wheel %1 at %2").arg(delta).arg(describe(point)));
+    log(QStringLiteral("  wheel %1 at (%2, %3)").arg(delta).arg(point.x()).arg(point.y()));
     QWheelEvent event(QPointF(point), QPointF(target->mapToGlobal(point)), QPoint(), QPoint(0, delta),
                       Qt::NoButton, randomModifiers(), Qt::NoScrollPhase, false);
     QApplication::sendEvent(target, &event);
 }
 
+// A shortcut of the program's commands on the main window, or a key with random
+// modifiers on a view or the main window.
 void SoakUser::keyPress()
 {
+    QList<QKeyCombination> shortcuts;
+    for (QAction *action : window.findChildren<QAction *>()) {
+        if (!action->shortcut().isEmpty() && !endsTheProgram(action))
+            shortcuts.append(action->shortcut()[0]);
+    }
     static const QList<Qt::Key> keys{Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp,
-                                     Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End, Qt::Key_Space,
-                                     Qt::Key_Return, Qt::Key_Escape, Qt::Key_Plus, Qt::Key_Minus,
-                                     Qt::Key_L, Qt::Key_A, Qt::Key_1, Qt::Key_Tab, Qt::Key_F4, Qt::Key_F6};
-    QWidget *target = randomViewOrWindow();
-    const Qt::Key key = pick(keys);
-    const Qt::KeyboardModifiers modifiers = randomModifiers();
-    log(QStringLiteral("  key %1%2 on %3")
-            .arg(describe(modifiers), QKeySequence(key).toString(), target == &window ? QStringLiteral("main window")
-                                                                                       : target->windowTitle()));
-    QTest::keyClick(target, key, modifiers);
-}
-
-void SoakUser::closeSubWindow()
-{
-    QMdiArea *area = window.documentArea();
-    if (!area || area->subWindowList().isEmpty())
-        return;
-    QMdiSubWindow *sub = pick(area->subWindowList());
-    log(QStringLiteral("  close \"%1\"").arg(sub->windowTitle()));
-    sub->close();
-}
-
-void SoakUser::toggleFollow()
-{
-    if (QAction *follow = commandNamed(QStringLiteral("&Follow Active View")))
-        trigger(follow);
-}
-
-void SoakUser::toggleMovie()
-{
-    if (QAction *movie = commandNamed(QStringLiteral("Play &fMRI Movie")))
-        trigger(movie);
-}
-
-void SoakUser::newAnimation()
-{
-    if (QAction *animation = commandNamed(QStringLiteral("&Animation")))
-        trigger(animation);
+                                     Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End, Qt::Key_Space, Qt::Key_Return,
+                                     Qt::Key_Escape, Qt::Key_Plus, Qt::Key_Minus, Qt::Key_L, Qt::Key_A, Qt::Key_1,
+                                     Qt::Key_Tab, Qt::Key_F4, Qt::Key_F6};
+    const bool shortcut = !shortcuts.isEmpty() && chance(50);
+    QWidget *target = shortcut ? &window : randomViewOrWindow();
+    const QKeyCombination key = shortcut ? pick(shortcuts) : QKeyCombination(randomModifiers(), pick(keys));
+    log(QStringLiteral("  key %1 on \"%2\"").arg(QKeySequence(key).toString(), target->windowTitle()));
+    window.activateWindow();
+    QCoreApplication::processEvents();
+    QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    if (key == QKeyCombination(Qt::CTRL, Qt::Key_O))
+        attemptedFile = std::exchange(chosenFile, {});
 }
 
 void SoakUser::animationControls()
 {
-    QList<MriView *> animations;
+    QList<AnimationControls *> all;
     for (MriView *view : window.mdiViews()) {
         if (view->animationControls())
-            animations.append(view);
+            all.append(view->animationControls());
     }
-    if (animations.isEmpty())
+    if (all.isEmpty())
         return;
-    AnimationControls *controls = pick(animations)->animationControls();
-    switch (uniform(0, 1)) {
-    case 0: {
-        const int value = uniform(controls->trSlider->minimum() - 10, controls->trSlider->maximum() + 10);
-        log(QStringLiteral("  TR slider to %1").arg(value));
-        controls->trSlider->setValue(value);
-        break;
-    }
-    default: {
-        const int index = uniform(0, controls->speedBox->count() - 1);
-        log(QStringLiteral("  speed box to %1").arg(index));
-        controls->speedBox->setCurrentIndex(index);
-        break;
-    }
-    }
+    AnimationControls *controls = pick(all);
+    const int tr = uniform(controls->trSlider->minimum() - 10, controls->trSlider->maximum() + 10);
+    const int speed = uniform(0, controls->speedBox->count() - 1);
+    log(QStringLiteral("  TR slider to %1, speed box to %2").arg(tr).arg(speed));
+    controls->trSlider->setValue(tr);
+    controls->speedBox->setCurrentIndex(speed);
 }
 
-void SoakUser::toggleLevelDialog()
-{
-    if (uniform(0, 1) == 0) {
-        if (QAction *level = commandNamed(QStringLiteral("&Level and Width")))
-            trigger(level);
-        return;
-    }
-    const QList<LevelCont *> dialogs = window.findChildren<LevelCont *>();
-    if (dialogs.isEmpty())
-        return;
-    LevelCont *dialog = pick(dialogs);
-    log(QStringLiteral("  close level dialog \"%1\"").arg(dialog->windowTitle()));
-    dialog->closeButton->click();
-}
-
+// Typing, sliders, Auto, the boxes, Close, or a drag on the histogram.
 void SoakUser::editLevelDialog()
 {
-    QList<LevelCont *> dialogs;
-    for (LevelCont *dialog : window.findChildren<LevelCont *>()) {
-        if (dialog->isVisible())
-            dialogs.append(dialog);
-    }
+    QList<LevelCont *> dialogs = window.findChildren<LevelCont *>();
+    dialogs.removeIf([](const LevelCont *dialog) { return !dialog->isVisible(); });
     if (dialogs.isEmpty())
         return;
     LevelCont *dialog = pick(dialogs);
-    static const QStringList texts{QStringLiteral("0"), QStringLiteral("-1"), QStringLiteral("abc"), QString(),
-                                   QStringLiteral("1e308"), QStringLiteral("-1e308"), QStringLiteral("nan"),
-                                   QStringLiteral("2147483648"), QStringLiteral("12.5")};
-    switch (uniform(0, 7)) {
-    case 0:
-    case 1: {
-        QLineEdit *field = uniform(0, 1) ? dialog->levelEdit : dialog->widthEdit;
-        const QString text = uniform(0, 2) ? QString::number(uniform(-5000, 10000)) : pick(texts);
+    log(QStringLiteral("  in \"%1\"").arg(dialog->windowTitle()));
+    const int kind = uniform(0, 6);
+    if (kind < 2) {
+        QLineEdit *field = pick(QList<QLineEdit *>{dialog->levelEdit, dialog->widthEdit});
+        const QString text = randomFieldText(-5000, 10000);
         log(QStringLiteral("  type '%1' into %2").arg(text, field->objectName()));
         field->setText(text);
-        break;
-    }
-    case 2:
-    case 3: {
-        QSlider *slider = uniform(0, 1) ? dialog->levelSlider : dialog->widthSlider;
+    } else if (kind < 4) {
+        QSlider *slider = pick(QList<QSlider *>{dialog->levelSlider, dialog->widthSlider});
         const int span = std::max(1, slider->maximum() - slider->minimum());
         const int value = uniform(slider->minimum() - span / 10, slider->maximum() + span / 10);
         log(QStringLiteral("  %1 to %2").arg(slider->objectName()).arg(value));
         slider->setValue(value);
-        break;
-    }
-    case 4:
-        log(QStringLiteral("  Auto"));
-        dialog->autoButton->click();
-        break;
-    case 5: {
-        QCheckBox *box = uniform(0, 1) ? dialog->histoBox : dialog->invertBox;
-        log(QStringLiteral("  toggle %1").arg(box->objectName()));
-        box->click();
-        break;
-    }
-    default: {
-        QWidget *histogram = dialog->histogramView();
-        if (!histogram)
-            return;
-        QPoint point = randomPointIn(histogram);
-        QString path = describe(point);
-        QPointer<QWidget> guard(histogram);
-        sendMouse(histogram, QEvent::MouseButtonPress, point, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        for (int i = uniform(1, 4); i > 0 && guard; --i) {
-            point += QPoint(uniform(-60, 60), uniform(-20, 20));
-            path += QStringLiteral(" -> ") + describe(point);
-            sendMouse(histogram, QEvent::MouseMove, point, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        }
-        if (guard)
-            sendMouse(histogram, QEvent::MouseButtonRelease, point, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        log(QStringLiteral("  drag on histogram %1").arg(path));
-        break;
-    }
+    } else if (kind < 6) {
+        QAbstractButton *button = pick(QList<QAbstractButton *>{dialog->autoButton, dialog->histoBox,
+                                                                dialog->invertBox, dialog->closeButton});
+        log(QStringLiteral("  click %1").arg(button->objectName()));
+        button->click();
+    } else {
+        gesture(dialog->histogramView(),
+                {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseMove, QEvent::MouseButtonRelease},
+                Qt::LeftButton, Qt::NoModifier);
     }
 }
 
-void SoakUser::resizeWindow()
+// A sub-window closed or resized, or the main window resized.
+void SoakUser::closeOrResize()
 {
-    QWidget *target = &window;
-    if (QMdiArea *area = window.documentArea(); area && !area->subWindowList().isEmpty() && uniform(0, 1))
-        target = pick(area->subWindowList());
+    QList<QWidget *> targets{&window};
+    if (QMdiArea *area = window.documentArea()) {
+        for (QMdiSubWindow *sub : area->subWindowList())
+            targets.append(sub);
+    }
+    QWidget *target = pick(targets);
+    if (target != &window && chance(60)) {
+        log(QStringLiteral("  close \"%1\"").arg(target->windowTitle()));
+        target->close();
+        return;
+    }
     const QSize size(uniform(1, 1400), uniform(1, 1000));
-    log(QStringLiteral("  resize %1 to %2x%3")
-            .arg(target == &window ? QStringLiteral("main window") : target->windowTitle())
-            .arg(size.width())
-            .arg(size.height()));
+    log(QStringLiteral("  resize \"%1\" to %2x%3").arg(target->windowTitle()).arg(size.width()).arg(size.height()));
     target->resize(size);
 }
 
-void SoakUser::wait()
+// Message boxes: a random button. Timing dialogs: random times, techniques and dial,
+// or Cancel; a dialog that keeps refusing is given up in the end. File dialogs: one
+// of the case files typed into the name field. Anything else: random field texts.
+void SoakUser::answer(QWidget *modal)
 {
-    const int ms = uniform(1, 40);
-    log(QStringLiteral("  %1 ms").arg(ms));
-    QTest::qWait(ms);
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        messages.append(box->text());
+        if (box->buttons().isEmpty())
+            return box->reject();
+        QAbstractButton *button = pick(box->buttons());
+        log(QStringLiteral("  message \"%1\" -> %2").arg(box->text().left(60), button->text()));
+        return button->click();
+    }
+    if (qobject_cast<QFileDialog *>(modal))
+        return answerFileDialog(modal);
+    auto *dialog = qobject_cast<QDialog *>(modal);
+    auto *timing = qobject_cast<TeTr *>(modal);
+    if (!dialog || chance(timing ? 15 : 50)) {
+        log(QStringLiteral("  %1 -> cancel").arg(QString::fromLatin1(modal->metaObject()->className())));
+        return dialog ? dialog->reject() : void(modal->close());
+    }
+    if (!timing) {
+        for (QLineEdit *field : modal->findChildren<QLineEdit *>())
+            field->setText(randomFieldText(0, 1000));
+        log(QStringLiteral("  %1 -> accept").arg(QString::fromLatin1(modal->metaObject()->className())));
+        return dialog->accept();
+    }
+    timing->teEdit->setText(randomFieldText(TeTr::teMinimum, TeTr::teMaximum));
+    timing->trEdit->setText(randomFieldText(TeTr::trMinimum, TeTr::trMaximum));
+    if (timing->tpCheck->isVisible() && chance(50)) {
+        timing->tpCheck->click();
+        timing->tpEdit->setText(randomFieldText(TeTr::tpMinimum, TeTr::tpMaximum));
+    }
+    if (timing->dtiFrame->isVisible()) {
+        if (chance(60))
+            pick(timing->dtiButtonGroup->buttons())->click();
+        timing->dtiDial->setValue(uniform(-5, TeTr::dialPositions + 5));
+    }
+    log(QStringLiteral("  timing te='%1' tr='%2' tp='%3' prepulse %4 technique %5 dial %6 -> OK")
+            .arg(timing->teEdit->text(), timing->trEdit->text(), timing->tpEdit->text())
+            .arg(timing->tpCheck->isChecked()).arg(timing->dtiButtonGroup->checkedId()).arg(timing->dtiDial->value()));
+    timing->hupButton->click();
+}
+
+void SoakUser::answerFileDialog(QWidget *modal)
+{
+    auto *dialog = static_cast<QFileDialog *>(modal);
+    if (chance(20)) {
+        log(QStringLiteral("  file dialog -> cancel"));
+        return dialog->reject();
+    }
+    const QFileInfo file(pick(caseFiles));
+    log(QStringLiteral("  file dialog -> %1").arg(file.filePath()));
+    // Put into the name field, as a user would type it; the dialog checks it on accepting.
+    dialog->setDirectory(file.absolutePath());
+    dialog->selectFile(file.fileName());
+    static_cast<QDialog *>(dialog)->accept();
+    // A name the dialog refuses leaves it open; cancelling then is what a user does.
+    if (dialog->isVisible())
+        dialog->reject();
+    else
+        chosenFile = file.filePath();
+}
+
+QString SoakUser::randomFieldText(int low, int high)
+{
+    // Empty, words, signs alone, beyond every range, not a number, decimal commas,
+    // hexadecimal, Arabic-Indic digits.
+    static const QStringList junk = QString::fromUtf8("|abc|-|1e309|nan|inf| 40 |12,5|0x20|99999999999999999999|"
+                                                      "\u0664\u0660|-0|3.7|0").split(QLatin1Char('|'));
+    const int kind = uniform(0, 9);
+    if (kind < 6)
+        return QString::number(uniform(low, high));
+    return kind < 8 ? QString::number(uniform(-2 * high, 3 * high)) : pick(junk);
 }

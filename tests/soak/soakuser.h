@@ -1,30 +1,32 @@
 #ifndef RELAXON_TESTS_SOAK_SOAKUSER_H
 #define RELAXON_TESTS_SOAK_SOAKUSER_H
 
+#include <QEvent>
 #include <QList>
-#include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <random>
-#include <span>
 
 class MainWindow;
-class ModalAnswerer;
 class MriView;
 class QAction;
-class QWidget;
 
-// A user who does random things to the main window: menu commands and shortcuts,
-// case loads good and bad, mouse and keyboard on the views, sub-windows closed,
-// the level dialogs opened, edited and closed. Modal dialogs the actions open are
-// answered by the ModalAnswerer. Every action writes a line to the log, enough to
-// repeat it by hand.
+// A careless user of the main window. Actions chosen at random: menu commands and
+// shortcuts, case loads good and bad, mouse and keyboard on the views, sub-windows
+// closed, the level dialogs opened, edited and closed. Modal dialogs the actions open
+// are answered from a timer that runs inside their own event loops: random text,
+// valid or not, in their fields, then accepted or cancelled; message boxes get a
+// random one of their buttons. Every step writes a line to the log, enough to repeat
+// it by hand.
 class SoakUser
 {
 public:
-    SoakUser(MainWindow &window, std::mt19937 &random, ModalAnswerer &answerer, QStringList caseFiles,
+    SoakUser(MainWindow &window, std::mt19937 &random, QStringList caseFiles,
              std::function<void(const QString &)> log);
 
     // Does one action chosen at random by weight, then lets the event loop run.
@@ -34,52 +36,43 @@ public:
     QString expectedFile() const { return loadedFile; }
 
 private:
-    struct Action
-    {
-        const char *name;
-        int weight;
-        void (SoakUser::*run)();
-    };
-    static std::span<const Action> actions();
-
-    void loadBuiltInCase();
-    void loadCaseFile();
+    void loadCase();
     void menuCommand();
-    void shortcut();
-    void mouseMove();
-    void mouseClick();
-    void mouseDoubleClick();
-    void mouseDrag();
+    void namedCommand();
+    void mouse();
     void wheel();
     void keyPress();
-    void closeSubWindow();
-    void toggleFollow();
-    void toggleMovie();
-    void newAnimation();
     void animationControls();
-    void toggleLevelDialog();
     void editLevelDialog();
-    void resizeWindow();
-    void wait();
+    void closeOrResize();
 
     void trigger(QAction *action);
     QList<QAction *> menuCommands();
-    QAction *commandNamed(const QString &text);
     MriView *randomView();
     QWidget *randomViewOrWindow();
-    QPoint randomPointIn(const QWidget *widget);
+    void gesture(QWidget *widget, const QList<QEvent::Type> &events, Qt::MouseButton button,
+                 Qt::KeyboardModifiers modifiers);
     Qt::KeyboardModifiers randomModifiers();
-    int uniform(int low, int high);
+    int uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
+    bool chance(int percent) { return uniform(0, 99) < percent; }
     template<typename T> T pick(const QList<T> &items) { return items.at(uniform(0, int(items.size()) - 1)); }
+
+    void answer(QWidget *modal);
+    void answerFileDialog(QWidget *modal);
+    QString randomFieldText(int low, int high);
 
     MainWindow &window;
     std::mt19937 &random;
-    ModalAnswerer &answerer;
     QStringList caseFiles;
     std::function<void(const QString &)> log;
     QString loadedFile;
-    // The case file the current action tried to load, if any.
+    // The case file the current action tried to load, if any, and what it was told.
     QString attemptedFile;
+    QStringList messages;
+    QString chosenFile;
+    QTimer poll;
+    // The modal widget whose answer is on its way.
+    QPointer<QWidget> pending;
 };
 
 #endif
