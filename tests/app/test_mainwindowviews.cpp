@@ -1,130 +1,72 @@
-#include "app/mainwindow.h"
-#include "menutexts.h"
+#include "app/valuetable.h"
+#include "windowcommands.h"
 
-#include "../cases/casefilewriter.h"
-#include "../dialogs/modaldriver.h"
-#include "../dialogs/timinganswer.h"
 #include "dialogs/levelcont.h"
-#include "dialogs/tetr.h"
 #include "views/mriview.h"
 #include "views/pixeltime.h"
 #include "testrunner.h"
 
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
-#include <QToolBar>
-#include <QToolButton>
-#include <QWidgetAction>
 #include <QtTest>
 
-#include <functional>
+#include <limits>
 
 namespace {
 
 const QString glioblastoma = QStringLiteral(":/files/glioblastoma.mri");
-const QString oligodendroglioma = QStringLiteral(":/files/oligodendroglioma.mri");
 const QString dti = QStringLiteral(":/files/dti.mri");
 const QString fmri = QStringLiteral(":/files/fmri.mri");
 const QString plainImage = QStringLiteral(":/files/mrt1.mri");
+const QString noteOnClipboard = QStringLiteral("left alone");
+const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
+const QString dtiText = QStringLiteral("Allow gradient double-pulse (Diffusion Imaging)");
+const QStringList mriToolBar{"button:&Open from disk...", "&Level and Width", "&Follow Active View",
+                             "&Measure Region", "&Animation", "&New recording"};
+const QStringList windowCommands{"Cl&ose Active", "Close &All", "|", "&Tile", "&Cascade", "|", "Ne&xt", "Pre&vious"};
 
-int menusTitled(MainWindow &window, const QString &title)
+QAction *command(MainWindow &window, const QString &text)
 {
-    int count = 0;
-    for (QAction *action : window.menuBar()->actions())
-        count += action->text() == title ? 1 : 0;
-    return count;
-}
-
-QAction *commandIn(MainWindow &window, const QString &menuTitle, const QString &text)
-{
-    QMenu *menu = menuTitled(window, menuTitle);
-    if (!menu)
-        return nullptr;
-    for (QAction *action : menu->actions()) {
-        if (action->text() == text)
+    for (const char *menu : {"&Simulation", "&View", "&Edit"}) {
+        if (QAction *action = commandIn(window, QLatin1String(menu), text))
             return action;
     }
     return nullptr;
 }
 
-QAction *simulationCommand(MainWindow &window, const QString &text)
+QStringList menuTexts(MainWindow &window, const QString &title)
 {
-    return commandIn(window, QStringLiteral("&Simulation"), text);
-}
-
-QAction *viewCommand(MainWindow &window, const QString &text)
-{
-    return commandIn(window, QStringLiteral("&View"), text);
-}
-
-// What the tool bar holds, by text; a tool button placed as a widget by its tool tip.
-QStringList toolBarItems(MainWindow &window)
-{
-    // A replaced tool bar goes when control is back in the event loop.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QStringList items;
-    const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
-    for (QToolBar *bar : bars) {
-        for (QAction *action : bar->actions()) {
-            if (auto *widgetAction = qobject_cast<QWidgetAction *>(action)) {
-                auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(widgetAction));
-                items.append(button && button->defaultAction() ? QStringLiteral("button:")
-                                                                     + button->defaultAction()->text()
-                                                               : QStringLiteral("button:")
-                                                                     + (button ? button->toolTip() : QString()));
-            } else if (!bar->widgetForAction(action)) {
-                continue;
-            } else {
-                items.append(action->text());
-            }
-        }
-    }
-    return items;
-}
-
-// Loads a case whose first recording's dialog is answered with OK and the defaults.
-void loadAccepting(MainWindow &window, const QString &name)
-{
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500")));
-    window.loadFile(name);
-}
-
-void newRecording(MainWindow &window, const QString &te, const QString &tr,
-                  std::function<void(TeTr &)> more = {})
-{
-    ModalDriver driver(answerTiming(te, tr, true, std::move(more)));
-    QAction *action = simulationCommand(window, QStringLiteral("&New recording"));
-    QVERIFY(action);
-    action->trigger();
-}
-
-// A PD/T1/T2 case of rows x cols pixels whose every pixel is the same tissue.
-bool writeUniformCase(const QString &path, int rows, int cols)
-{
-    return writeCaseMatrix(path, 3 * rows, cols,
-                           [rows](int32 i, int32) { return i <= rows ? 1000.0 : i <= 2 * rows ? 800.0 : 80.0; },
-                           QByteArray("MRI PD,T1,T2 DATA\n"));
-}
-
-QStringList windowMenuTexts(MainWindow &window)
-{
-    QMenu *menu = menuTitled(window, QStringLiteral("&Window"));
+    QMenu *menu = menuTitled(window, title);
     if (!menu)
         return {};
     emit menu->aboutToShow();
     return visibleTexts(menu->actions());
 }
 
-const QStringList windowCommands{"Cl&ose Active", "Close &All", "|", "&Tile", "&Cascade", "|",
-                                 "Ne&xt", "Pre&vious"};
+QList<QAction *> windowEntries(MainWindow &window)
+{
+    menuTexts(window, QStringLiteral("&Window"));
+    return menuTitled(window, QStringLiteral("&Window"))->actions().mid(windowCommands.size() + 1);
+}
+
+void activate(MainWindow &window, int index)
+{
+    QMdiArea *area = window.documentArea();
+    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(index));
+}
+
+QString clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
 
 } // namespace
 
@@ -136,36 +78,22 @@ private slots:
     void initTestCase();
     void init();
 
-    void glioblastomaOpensTheFirstRecording();
-    void cancellingTheFirstDialogLeavesAnEmptyArea();
+    void recordingsOpenSideBySideAndASecondLoadTearsThemDown();
+    void emptyDocumentAreaOffersNothingToActOn();
     void simulationMenuFollowsTheSwitchesAndTheCase_data();
     void simulationMenuFollowsTheSwitchesAndTheCase();
-    void recordingsOpenSideBySideWithTheirTitles();
-    void subWindowIsSizedToTheImage();
-    void dtiRecordingOpensAtDoubleSize();
-    void animationGetsRoomForItsControls();
-    void windowMenuWithoutSubWindows();
-    void windowMenuNumbersTwelveSubWindows();
-    void windowMenuEntryActivatesItsSubWindow();
-    void closingTheLastSubWindowDisablesWindowCommands();
-    void secondLoadTearsTheFirstDown();
-    void functionalAfterMriAndBack();
-    void permissionTogglesFlipTheSwitches();
-    void toggleMarksAndTitlesTellTheTruth();
-    void followActivePropagatesLevelAndWidth();
-    void followingOffRestoresOwnReadouts();
-    void followActiveWithAdcViewChangesNoReadout();
-    void activatingAViewRefreshesItsReadouts();
-    void commandsWithoutViewDoNothing();
-    void arrowKeysWithoutFramesDoNothingHarmful();
-    void functionalCaseHasItsCommands();
-    void boldSignalTogglesTheTimeCurveInPlace();
-    void movieCommandStartsAndStopsTheFrames();
-    void levelCommandTogglesTheActiveViewsDialog();
-    void levelCommandIsEnabledWhereADialogCanOpen();
-    void levelDialogsShowTheWindowTheirViewPaints();
-    void closingTheMainWindowClosesItsOtherWindows();
-    void followingCouplesTheLevelDialogs();
+    void subWindowsAreSizedToTheirPicture();
+    void windowMenuListsActivatesAndClosesSubWindows();
+    void functionalAndPlainCasesReplaceTheDocumentArea();
+    void permissionTogglesFlipTheSwitchesAcrossLoads();
+    void followActiveCouplesReadoutsAndLevelDialogs();
+    void adcViewNeitherLeadsNorFollows();
+    void functionalCaseCommands();
+    void roundingTruncatesAfterAddingAHalf_data();
+    void roundingTruncatesAfterAddingAHalf();
+    void copyValuesGivesTheSortedTableOfEveryView();
+    void copyRegionValuesOfTwoRecordings();
+    void copyImageTakesTheActiveView();
 
 private:
     QTemporaryDir settingsDir;
@@ -182,50 +110,68 @@ void MainWindowViewsTest::initTestCase()
 void MainWindowViewsTest::init()
 {
     QSettings(QStringLiteral("Relaxon"), QStringLiteral("relaxon")).clear();
+    QGuiApplication::clipboard()->setText(noteOnClipboard);
 }
 
-void MainWindowViewsTest::glioblastomaOpensTheFirstRecording()
+void MainWindowViewsTest::recordingsOpenSideBySideAndASecondLoadTearsThemDown()
 {
     MainWindow window;
     window.show();
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500")));
-    window.loadFile(glioblastoma);
-    QCOMPARE(driver.answered, 1);
-
-    QMdiArea *area = window.documentArea();
-    QVERIFY(area);
-    QCOMPARE(window.centralWidget(), area);
-    QCOMPARE(area->horizontalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    QCOMPARE(area->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
-    const QList<MriView *> views = window.mdiViews();
-    QCOMPARE(views.size(), 1);
-    QCOMPARE(views.first()->windowTitle(), QStringLiteral(" Te=40 / Tr=500"));
-    QCOMPARE(window.activeView(), views.first());
+    loadAccepting(window, glioblastoma);
+    QCOMPARE(window.centralWidget(), window.documentArea());
     QCOMPARE(window.session().selectedPixel, QPoint(-1, -1));
-
     QCOMPARE(visibleTexts(window.menuBar()->actions()),
              (QStringList{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()),
-             (QStringList{"&Copy Image", "Copy &Values", "Copy &Region Values"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()),
-             (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
-    QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
-                          "&Animation", "&New recording"}));
+    QCOMPARE(menuTexts(window, "&Edit"), (QStringList{"&Copy Image", "Copy &Values", "Copy &Region Values"}));
+    QCOMPARE(menuTexts(window, "&View"), (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
+    QCOMPARE(toolBarItems(window), mriToolBar);
+
+    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
+    newRecording(window, QStringLiteral("15"), QStringLiteral("500"));
+    newRecording(window, QStringLiteral("20"), QStringLiteral("900"), {}, false); // cancelled: no sub-window
+    QStringList titles;
+    for (MriView *view : window.mdiViews())
+        titles.append(view->windowTitle());
+    QCOMPARE(titles, (QStringList{" Te=40 / Tr=500", " Te=100 / Tr=3000", " Te=15 / Tr=500"}));
+    QCOMPARE(window.activeView(), window.mdiViews().last());
+    QCOMPARE(window.session().recording.te, 15);
+
+    QPointer<QMdiArea> oldArea = window.documentArea();
+    QPointer<MriView> oldView = window.mdiViews().first();
+    loadAccepting(window, QStringLiteral(":/files/oligodendroglioma.mri"));
+    // Gone at once, so nothing of the old case can run on against the new data.
+    QVERIFY(oldArea.isNull());
+    QVERIFY(oldView.isNull());
+    QCOMPARE(visibleTexts(window.menuBar()->actions()),
+             (QStringList{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"}));
+    QCOMPARE(toolBarItems(window), mriToolBar);
+    QCOMPARE(menuTexts(window, "&Simulation").size(), 3);
+    QCOMPARE(menuTexts(window, "&Window"), (windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"}));
 }
 
-void MainWindowViewsTest::cancellingTheFirstDialogLeavesAnEmptyArea()
+void MainWindowViewsTest::emptyDocumentAreaOffersNothingToActOn()
 {
     MainWindow window;
     window.show();
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), false));
-    window.loadFile(glioblastoma);
-    QCOMPARE(driver.answered, 1);
-    QVERIFY(window.documentArea());
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&window, &right);
+    QVERIFY(!right.isAccepted());
+    command(window, "&Copy Image")->trigger();
+    command(window, "&Level and Width")->trigger();
+    QVERIFY(window.findChildren<QDialog *>().isEmpty());
+
+    loadAccepting(window, glioblastoma, "40", "500", false);
     QVERIFY(window.documentArea()->subWindowList().isEmpty());
-    QCOMPARE(visibleTexts(menuTitled(window, "&Simulation")->actions()),
-             (QStringList{"&New recording", "&Animation",
-                          QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)")}));
+    QCOMPARE(menuTexts(window, "&Simulation"), (QStringList{"&New recording", "&Animation", preText}));
+    // Shown twice, the menu is rebuilt, not added to.
+    QCOMPARE(menuTexts(window, "&Window"), windowCommands);
+    QCOMPARE(menuTexts(window, "&Window"), windowCommands);
+    command(window, "&Level and Width")->trigger();
+    QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    window.session().selectedPixel = QPoint(0, 0);
+    command(window, "Copy &Values")->trigger();
+    command(window, "&Copy Image")->trigger();
+    QCOMPARE(clipboardText(), noteOnClipboard);
 }
 
 void MainWindowViewsTest::simulationMenuFollowsTheSwitchesAndTheCase_data()
@@ -233,18 +179,12 @@ void MainWindowViewsTest::simulationMenuFollowsTheSwitchesAndTheCase_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("maps");
     QTest::addColumn<QStringList>("expected");
-    const QString pre = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
-    const QString dtiToggle = QStringLiteral("Allow gradient double-pulse (Diffusion Imaging)");
-    QTest::newRow("plain maps off") << glioblastoma << false
-                                    << QStringList{"&New recording", "&Animation", pre};
-    QTest::newRow("plain maps on") << glioblastoma << true
-                                   << QStringList{"&New recording", "&Animation", "&Hydrogen density",
-                                                  "T&1", "T&2", pre};
-    QTest::newRow("diffusion maps off") << dti << false
-                                        << QStringList{"&New recording", "&Animation", pre, dtiToggle};
-    QTest::newRow("diffusion maps on") << dti << true
-                                       << QStringList{"&New recording", "&Animation", "&Hydrogen density",
-                                                      "T&1", "T&2", pre, dtiToggle};
+    const QStringList maps{"&Hydrogen density", "T&1", "T&2"};
+    const QStringList start{"&New recording", "&Animation"};
+    QTest::newRow("plain maps off") << glioblastoma << false << start + QStringList{preText};
+    QTest::newRow("plain maps on") << glioblastoma << true << start + maps + QStringList{preText};
+    QTest::newRow("diffusion maps off") << dti << false << start + QStringList{preText, dtiText};
+    QTest::newRow("diffusion maps on") << dti << true << start + maps + QStringList{preText, dtiText};
 }
 
 void MainWindowViewsTest::simulationMenuFollowsTheSwitchesAndTheCase()
@@ -256,96 +196,55 @@ void MainWindowViewsTest::simulationMenuFollowsTheSwitchesAndTheCase()
     window.session().allowMaps = maps;
     window.show();
     loadAccepting(window, file);
-    QCOMPARE(visibleTexts(menuTitled(window, "&Simulation")->actions()), expected);
-    for (const QString &toggle : expected.mid(expected.size() - (file == dti ? 2 : 1))) {
-        QAction *action = simulationCommand(window, toggle);
-        QVERIFY(action->isCheckable());
-        QVERIFY(!action->isChecked());
+    QCOMPARE(menuTexts(window, "&Simulation"), expected);
+    for (const QString &toggle : {preText, dtiText}) {
+        if (QAction *action = command(window, toggle)) {
+            QVERIFY(action->isCheckable());
+            QVERIFY(!action->isChecked());
+        }
     }
 }
 
-void MainWindowViewsTest::recordingsOpenSideBySideWithTheirTitles()
+void MainWindowViewsTest::subWindowsAreSizedToTheirPicture()
 {
     MainWindow window;
+    window.session().allowDti = true;
     window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    newRecording(window, QStringLiteral("15"), QStringLiteral("500"));
-
-    QStringList titles;
-    for (MriView *view : window.mdiViews())
-        titles.append(view->windowTitle());
-    QCOMPARE(titles, (QStringList{" Te=40 / Tr=500", " Te=100 / Tr=3000", " Te=15 / Tr=500"}));
-    QCOMPARE(window.activeView(), window.mdiViews().last());
-    QCOMPARE(window.session().recording.te, 15);
-    QCOMPARE(window.session().recording.tr, 500);
-
-    // A cancelled dialog makes no sub-window.
-    ModalDriver driver(answerTiming(QStringLiteral("20"), QStringLiteral("900"), false));
-    simulationCommand(window, "&New recording")->trigger();
-    QCOMPARE(driver.answered, 1);
-    QCOMPARE(window.mdiViews().size(), 3);
-}
-
-void MainWindowViewsTest::subWindowIsSizedToTheImage()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
+    // One screen pixel per image pixel, the status bar below; diffusion tensors at double size.
+    {
+        ModalDriver driver(answerTiming("40", "500", true, [](TeTr &dialog) { dialog.dtiDti->setChecked(true); }));
+        window.loadFile(dti);
+    }
     MriView *view = window.mdiViews().first();
-    QVERIFY(view->viewStatusBar());
-    // One screen pixel per image pixel, the status bar below.
+    QCOMPARE(view->technique(), int(TechniqueDti));
+    QCOMPARE(view->size(), QSize(512, 512 + view->viewStatusBar()->height()));
+
+    loadAccepting(window, glioblastoma);
+    view = window.mdiViews().first();
     QCOMPARE(view->size(), QSize(256, 256 + view->viewStatusBar()->height()));
     QCOMPARE(view->pictureRect().width, 256);
-    QCOMPARE(view->pictureRect().height, 256);
+    // An animation gets room for its controls, and no level dialog.
+    QAction *level = command(window, "&Level and Width");
+    command(window, "&Animation")->trigger();
+    view = window.mdiViews().last();
+    QCOMPARE(view->windowTitle(), QStringLiteral(" animation"));
+    QCOMPARE(view->size(), QSize(296, 286 + view->viewStatusBar()->height()));
+    QVERIFY(!level->isEnabled());
+    window.documentArea()->closeAllSubWindows();
+    QVERIFY(level->isEnabled());
+    command(window, "&Animation")->trigger();
+    window.loadFile(plainImage);
+    QVERIFY(level->isEnabled());
 
     // A small case still gets room for its title and read-outs.
     const QString small = dataDir.filePath(QStringLiteral("small.mri"));
     QVERIFY(writeUniformCase(small, 64, 64));
     loadAccepting(window, small);
-    MriView *smallView = window.mdiViews().first();
-    QCOMPARE(smallView->size(), smallView->minimumSize());
+    view = window.mdiViews().first();
+    QCOMPARE(view->size(), view->minimumSize());
 }
 
-void MainWindowViewsTest::dtiRecordingOpensAtDoubleSize()
-{
-    MainWindow window;
-    window.session().allowDti = true;
-    window.show();
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), true,
-                                    [](TeTr &dialog) { dialog.dtiDti->setChecked(true); }));
-    window.loadFile(dti);
-    QCOMPARE(window.mdiViews().size(), 1);
-    MriView *view = window.mdiViews().first();
-    QCOMPARE(view->technique(), int(TechniqueDti));
-    QCOMPARE(view->size(), QSize(512, 512 + view->viewStatusBar()->height()));
-}
-
-void MainWindowViewsTest::animationGetsRoomForItsControls()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    simulationCommand(window, "&Animation")->trigger();
-    QCOMPARE(window.mdiViews().size(), 2);
-    MriView *view = window.mdiViews().last();
-    QCOMPARE(view->kind(), int(ViewAnimation));
-    QCOMPARE(view->windowTitle(), QStringLiteral(" animation"));
-    QCOMPARE(view->size(), QSize(296, 286 + view->viewStatusBar()->height()));
-}
-
-void MainWindowViewsTest::windowMenuWithoutSubWindows()
-{
-    MainWindow window;
-    window.show();
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), false));
-    window.loadFile(glioblastoma);
-    QCOMPARE(windowMenuTexts(window), windowCommands);
-    // Shown twice, the menu is rebuilt, not added to.
-    QCOMPARE(windowMenuTexts(window), windowCommands);
-}
-
-void MainWindowViewsTest::windowMenuNumbersTwelveSubWindows()
+void MainWindowViewsTest::windowMenuListsActivatesAndClosesSubWindows()
 {
     const QString path = dataDir.filePath(QStringLiteral("small.mri"));
     QVERIFY(writeUniformCase(path, 8, 8));
@@ -354,60 +253,23 @@ void MainWindowViewsTest::windowMenuNumbersTwelveSubWindows()
     window.show();
     loadAccepting(window, path);
     for (int i = 0; i < 11; ++i)
-        simulationCommand(window, i % 2 ? "T&1" : "T&2")->trigger();
-    QCOMPARE(window.mdiViews().size(), 12);
-
-    QStringList expected = windowCommands;
-    expected.append(QStringLiteral("|"));
-    expected.append(QStringLiteral("&1 Te=40 / Tr=500"));
-    for (int i = 2; i <= 12; ++i) {
-        const QString title = i % 2 ? QStringLiteral(" T1") : QStringLiteral(" T2");
-        expected.append((i <= 9 ? QStringLiteral("&%1") : QStringLiteral("%1")).arg(i) + title);
-    }
-    QCOMPARE(windowMenuTexts(window), expected);
+        command(window, i % 2 ? "T&1" : "T&2")->trigger();
+    QStringList expected = windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"};
+    for (int i = 2; i <= 12; ++i)
+        expected.append((i <= 9 ? QStringLiteral("&%1") : QStringLiteral("%1")).arg(i) + (i % 2 ? " T1" : " T2"));
+    QCOMPARE(menuTexts(window, "&Window"), expected);
 
     // Only the active sub-window's entry carries the check mark.
-    const QList<QAction *> entries = menuTitled(window, "&Window")->actions().mid(9);
-    QCOMPARE(entries.size(), 12);
-    for (int i = 0; i < entries.size(); ++i) {
-        QVERIFY(entries.at(i)->isCheckable());
+    QList<QAction *> entries = windowEntries(window);
+    for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(entries.at(i)->isChecked(), i == 11);
-    }
-}
-
-void MainWindowViewsTest::windowMenuEntryActivatesItsSubWindow()
-{
-    const QString path = dataDir.filePath(QStringLiteral("small.mri"));
-    QVERIFY(writeUniformCase(path, 8, 8));
-    MainWindow window;
-    window.session().allowMaps = true;
-    window.show();
-    loadAccepting(window, path);
-    simulationCommand(window, "&Hydrogen density")->trigger();
-    simulationCommand(window, "T&1")->trigger();
-    const QList<MriView *> views = window.mdiViews();
-    QCOMPARE(window.activeView(), views.at(2));
-
-    windowMenuTexts(window);
-    const QList<QAction *> entries = menuTitled(window, "&Window")->actions().mid(9);
-    QCOMPARE(entries.size(), 3);
     entries.at(1)->trigger();
-    QCOMPARE(window.activeView(), views.at(1));
-    windowMenuTexts(window);
-    const QList<QAction *> again = menuTitled(window, "&Window")->actions().mid(9);
-    QVERIFY(again.at(1)->isChecked());
-    QVERIFY(!again.at(2)->isChecked());
-}
+    QCOMPARE(window.activeView(), window.mdiViews().at(1));
+    entries = windowEntries(window);
+    QVERIFY(entries.at(1)->isChecked());
+    QVERIFY(!entries.at(11)->isChecked());
 
-void MainWindowViewsTest::closingTheLastSubWindowDisablesWindowCommands()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    QMenu *menu = menuTitled(window, "&Window");
-    emit menu->aboutToShow();
-    QAction *closeAll = menu->actions().at(1);
-    QCOMPARE(closeAll->text(), QStringLiteral("Close &All"));
+    QAction *closeAll = menuTitled(window, "&Window")->actions().at(1);
     QVERIFY(closeAll->isEnabled());
     QPointer<MriView> view = window.mdiViews().first();
     closeAll->trigger();
@@ -416,189 +278,62 @@ void MainWindowViewsTest::closingTheLastSubWindowDisablesWindowCommands()
     QTRY_VERIFY(view.isNull()); // views are deleted when their window closes
 }
 
-void MainWindowViewsTest::secondLoadTearsTheFirstDown()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    QPointer<QMdiArea> oldArea = window.documentArea();
-    QPointer<MriView> oldView = window.mdiViews().first();
-
-    loadAccepting(window, oligodendroglioma);
-    // Gone at once, so nothing of the old case can run on against the new data.
-    QVERIFY(oldArea.isNull());
-    QVERIFY(oldView.isNull());
-    QCOMPARE(window.mdiViews().size(), 1);
-    QCOMPARE(menusTitled(window, "&Simulation"), 1);
-    QCOMPARE(menusTitled(window, "&Window"), 1);
-    QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
-                          "&Animation", "&New recording"}));
-    QCOMPARE(window.findChildren<QToolBar *>().size(), 1);
-    QCOMPARE(visibleTexts(menuTitled(window, "&Simulation")->actions()).size(), 3);
-    QCOMPARE(windowMenuTexts(window),
-             (windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"}));
-}
-
-void MainWindowViewsTest::functionalAfterMriAndBack()
+void MainWindowViewsTest::functionalAndPlainCasesReplaceTheDocumentArea()
 {
     MainWindow window;
     window.show();
     loadAccepting(window, glioblastoma);
     window.loadFile(fmri);
     QVERIFY(!window.documentArea());
-    QVERIFY(window.singleView());
     QCOMPARE(window.centralWidget(), window.singleView());
-    QCOMPARE(menusTitled(window, "&Simulation"), 0);
-    QCOMPARE(menusTitled(window, "&Window"), 0);
-    QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
-    QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Bold Signal",
-                          "Play &fMRI Movie", "button:Choose fMRI Display mode"}));
+    QVERIFY(!menuTitled(window, "&Simulation") && !menuTitled(window, "&Window"));
+    QCOMPARE(menuTexts(window, "&Edit"), QStringList{"&Copy Image"});
+    QCOMPARE(toolBarItems(window), (QStringList{"button:&Open from disk...", "&Level and Width", "&Bold Signal",
+                                                "Play &fMRI Movie", "button:Choose fMRI Display mode"}));
 
     QPointer<MriView> central = window.singleView();
     loadAccepting(window, glioblastoma);
     QVERIFY(central.isNull());
-    QVERIFY(!window.singleView());
-    QCOMPARE(toolBarItems(window),
-             (QStringList{"button:&Open from disk...", "&Level and Width", "&Follow Active View", "&Measure Region",
-                          "&Animation", "&New recording"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()),
-             (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
+    QCOMPARE(toolBarItems(window), mriToolBar);
 
     window.loadFile(plainImage);
-    QVERIFY(window.singleView());
     QCOMPARE(toolBarItems(window), (QStringList{"button:&Open from disk...", "&Level and Width"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
+    QCOMPARE(menuTexts(window, "&View"), QStringList{"&Level and Width"});
+    command(window, "&Level and Width")->trigger();
+    QVERIFY(LevelCont::of(window.singleView()));
 }
 
-void MainWindowViewsTest::permissionTogglesFlipTheSwitches()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, dti);
-    const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
-    QAction *pre = simulationCommand(window, preText);
-    QAction *dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
-    QCOMPARE(pre->whatsThis(), QString::fromUtf8("Allow 180\u00ba pre-pulse for Inverse Recovery"));
-
-    pre->trigger();
-    QVERIFY(window.session().allowPrepulse);
-    QVERIFY(pre->isChecked());
-    pre->trigger();
-    QVERIFY(!window.session().allowPrepulse);
-    QVERIFY(!pre->isChecked());
-    dtiToggle->trigger();
-    QVERIFY(window.session().allowDti);
-    QVERIFY(dtiToggle->isChecked());
-    QVERIFY(!window.session().allowPrepulse);
-}
-
-void MainWindowViewsTest::toggleMarksAndTitlesTellTheTruth()
+void MainWindowViewsTest::permissionTogglesFlipTheSwitchesAcrossLoads()
 {
     MainWindow window;
     window.session().allowDti = true; // as the command line's -g leaves it
     window.show();
     loadAccepting(window, dti);
-    const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
-    QAction *dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
-    QVERIFY(dtiToggle->isChecked());
-    simulationCommand(window, preText)->trigger();
+    QVERIFY(command(window, dtiText)->isChecked());
+    QCOMPARE(command(window, preText)->whatsThis(), QString::fromUtf8("Allow 180\u00ba pre-pulse for Inverse Recovery"));
+    command(window, preText)->trigger();
     QVERIFY(window.session().allowPrepulse);
 
     // The switches survive the load, and the new toggles show them.
     loadAccepting(window, dti);
-    QAction *pre = simulationCommand(window, preText);
-    QVERIFY(window.session().allowPrepulse);
+    QAction *pre = command(window, preText);
     QVERIFY(pre->isChecked());
     pre->trigger();
     QVERIFY(!window.session().allowPrepulse);
     QVERIFY(!pre->isChecked());
+    QVERIFY(window.session().allowDti);
 
-    // Diffusion chosen but not allowed: the image has no weighting, and neither has
-    // the view.
-    dtiToggle = simulationCommand(window, "Allow gradient double-pulse (Diffusion Imaging)");
-    dtiToggle->trigger();
+    // Diffusion chosen but not allowed: the image has no weighting, and neither has the view.
+    command(window, dtiText)->trigger();
     QVERIFY(!window.session().allowDti);
+    QVERIFY(!command(window, dtiText)->isChecked());
     window.session().recording.technique = TechniqueDwi;
     newRecording(window, QStringLiteral("60"), QStringLiteral("2000"));
     QCOMPARE(window.activeView()->windowTitle(), QStringLiteral(" Te=60 / Tr=2000"));
     QCOMPARE(window.activeView()->technique(), int(TechniqueNone));
 }
 
-void MainWindowViewsTest::followActivePropagatesLevelAndWidth()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    const QList<MriView *> views = window.mdiViews();
-    MriView *first = views.at(0);
-    MriView *active = views.at(1);
-    QCOMPARE(window.activeView(), active);
-    first->setLevelWidth(300, 400);
-    active->setLevelWidth(1234, 1500);
-
-    QAction *followAct = viewCommand(window, "&Follow Active View");
-    QVERIFY(followAct);
-    followAct->setChecked(true);
-    QVERIFY(window.session().followActive);
-    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
-    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1500 "));
-    // The view keeps its own window; it only paints with the active one.
-    QCOMPARE(first->displayLevel(), 300.0);
-    QCOMPARE(first->displayWidth(), 400.0);
-    followAct->setChecked(false);
-}
-
-void MainWindowViewsTest::followingOffRestoresOwnReadouts()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    MriView *first = window.mdiViews().at(0);
-    MriView *active = window.mdiViews().at(1);
-    first->setLevelWidth(300, 400);
-    active->setLevelWidth(1234, 1500);
-    window.session().followActive = true;
-    active->setLevelWidth(1234, 1500);
-    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
-
-    QAction *followAct = viewCommand(window, "&Follow Active View");
-    followAct->setChecked(true);
-    followAct->setChecked(false);
-    QVERIFY(!window.session().followActive);
-    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl:  300 "));
-    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww:  400 "));
-}
-
-void MainWindowViewsTest::followActiveWithAdcViewChangesNoReadout()
-{
-    MainWindow window;
-    window.session().allowDti = true;
-    window.show();
-    loadAccepting(window, dti);
-    newRecording(window, QStringLiteral("60"), QStringLiteral("2000"),
-                 [](TeTr &dialog) { dialog.dtiAdc->setChecked(true); });
-    MriView *first = window.mdiViews().at(0);
-    MriView *adc = window.mdiViews().at(1);
-    QCOMPARE(adc->technique(), int(TechniqueAdc));
-    QCOMPARE(window.activeView(), adc);
-    first->setLevelWidth(300, 400);
-    const QString level = first->levelReadout()->text();
-    const QString width = first->widthReadout()->text();
-
-    QAction *followAct = viewCommand(window, "&Follow Active View");
-    followAct->setChecked(true);
-    QCOMPARE(first->levelReadout()->text(), level);
-    QCOMPARE(first->widthReadout()->text(), width);
-    followAct->setChecked(false);
-    QCOMPARE(first->levelReadout()->text(), level);
-}
-
-void MainWindowViewsTest::activatingAViewRefreshesItsReadouts()
+void MainWindowViewsTest::followActiveCouplesReadoutsAndLevelDialogs()
 {
     MainWindow window;
     window.show();
@@ -606,268 +341,271 @@ void MainWindowViewsTest::activatingAViewRefreshesItsReadouts()
     newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
     MriView *first = window.mdiViews().at(0);
     MriView *second = window.mdiViews().at(1);
+    QAction *level = command(window, "&Level and Width");
+    level->trigger();
+    LevelCont *secondDialog = LevelCont::of(second);
+    QVERIFY(secondDialog && secondDialog->isVisible());
+    QVERIFY(!LevelCont::of(first));
+    level->trigger();
+    QVERIFY(!secondDialog->isVisible());
+    level->trigger();
     first->setLevelWidth(300, 400);
     second->setLevelWidth(1234, 1500);
-    window.session().followActive = true;
 
-    // Activating the first view brings its own read-outs and its followers' up to date.
-    window.documentArea()->setActiveSubWindow(window.documentArea()->subWindowList().at(0));
-    QCOMPARE(window.activeView(), first);
-    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl:  300 "));
+    QAction *follow = command(window, "&Follow Active View");
+    follow->setChecked(true);
+    QVERIFY(window.session().followActive);
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
+    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1500 "));
+    // The view keeps its own window; it only paints with the active one.
+    QCOMPARE(first->displayLevel(), 300.0);
+
+    // The first view leads: the second paints with its window and says so, in its dialog too.
+    activate(window, 0);
     QCOMPARE(second->levelReadout()->text(), QStringLiteral(" wl:  300 "));
-    QCOMPARE(second->widthReadout()->text(), QStringLiteral(" ww:  400 "));
     QCOMPARE(second->displayLevel(), 1234.0);
-    window.session().followActive = false;
-}
-
-void MainWindowViewsTest::commandsWithoutViewDoNothing()
-{
-    MainWindow window;
-    window.show();
-    QAction *level = viewCommand(window, "&Level and Width");
-    QVERIFY(level);
-    level->trigger();
-    QVERIFY(window.findChildren<QDialog *>().isEmpty());
-
-    // An empty document area has no active view either.
-    ModalDriver driver(answerTiming(QStringLiteral("40"), QStringLiteral("500"), false));
-    window.loadFile(glioblastoma);
-    viewCommand(window, "&Level and Width")->trigger();
-    QVERIFY(window.findChildren<QDialog *>().isEmpty());
-}
-
-void MainWindowViewsTest::arrowKeysWithoutFramesDoNothingHarmful()
-{
-    MainWindow window;
-    window.show();
-    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(&window, &right);
-    QVERIFY(!right.isAccepted());
-
-    loadAccepting(window, glioblastoma);
-    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-    QApplication::sendEvent(&window, &left);
-    QVERIFY(!left.isAccepted());
-    QCOMPARE(window.mdiViews().size(), 1);
-}
-
-void MainWindowViewsTest::functionalCaseHasItsCommands()
-{
-    MainWindow window;
-    window.show();
-    window.loadFile(fmri);
-    MriView *view = window.singleView();
-    QVERIFY(view);
-    QCOMPARE(view->fmriMode(), 0);
-
-    QMenu *viewMenu = menuTitled(window, "&View");
-    QCOMPARE(visibleTexts(viewMenu->actions()),
-             (QStringList{"&Level and Width", "&Bold Signal", "Play &fMRI Movie", "&Modality"}));
-    QMenu *modality = nullptr;
-    for (QAction *action : viewMenu->actions())
-        if (action->menu())
-            modality = action->menu();
-    QVERIFY(modality);
-    const QList<QAction *> modes = modality->actions();
-    QCOMPARE(visibleTexts(modes),
-             (QStringList{"&Show MRI", "&Show fMRI Statistics", "&Show Both"}));
-    QVERIFY(modes.at(0)->isChecked());
-
-    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(&window, &right);
-    QVERIFY(right.isAccepted());
-    const int frame = view->frame();
-    QCOMPARE(frame, 1);
-
-    modes.at(1)->trigger();
-    QCOMPARE(view->fmriMode(), 1);
-    QVERIFY(modes.at(1)->isChecked());
-    modes.at(2)->trigger();
-    QCOMPARE(view->fmriMode(), 2);
-    modes.at(0)->trigger();
-    QCOMPARE(view->fmriMode(), 0);
-    QCOMPARE(view->frame(), frame);
-
-    // The frame index wraps backwards from the first frame to the last.
-    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
-    QApplication::sendEvent(&window, &left);
-    QApplication::sendEvent(&window, &left);
-    QCOMPARE(view->frame(), window.session().caseData.frames - 1);
-}
-
-void MainWindowViewsTest::boldSignalTogglesTheTimeCurveInPlace()
-{
-    MainWindow window;
-    window.show();
-    window.loadFile(fmri);
-    PixelTime *curve = window.singleView()->timeCurve();
-    QVERIFY(curve);
-    QAction *bold = viewCommand(window, "&Bold Signal");
-    if (!curve->isVisible())
-        bold->trigger();
-    QVERIFY(curve->isVisible());
-    const QPoint place(37, 41);
-    curve->move(place);
-
-    bold->trigger();
-    QVERIFY(!curve->isVisible());
-    bold->trigger();
-    QVERIFY(curve->isVisible());
-    QCOMPARE(curve->pos(), place);
-}
-
-void MainWindowViewsTest::movieCommandStartsAndStopsTheFrames()
-{
-    MainWindow window;
-    window.show();
-    window.loadFile(fmri);
-    MriView *view = window.singleView();
-    QAction *movie = viewCommand(window, "Play &fMRI Movie");
-    QVERIFY(movie->isCheckable());
-    QVERIFY(!view->moviePlaying());
-    movie->trigger();
-    QVERIFY(movie->isChecked());
-    QVERIFY(view->moviePlaying());
-    QTRY_VERIFY(view->frame() != 0);
-    movie->trigger();
-    QVERIFY(!view->moviePlaying());
-    const int stopped = view->frame();
-    QTest::qWait(50);
-    QCOMPARE(view->frame(), stopped);
-}
-
-void MainWindowViewsTest::levelCommandTogglesTheActiveViewsDialog()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    MriView *active = window.activeView();
-    QAction *level = viewCommand(window, "&Level and Width");
-    level->trigger();
-    LevelCont *dialog = LevelCont::of(active);
-    QVERIFY(dialog);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(!LevelCont::of(window.mdiViews().first()));
-    level->trigger();
-    QVERIFY(!dialog->isVisible());
-
-    window.loadFile(plainImage);
-    level->trigger();
-    QVERIFY(LevelCont::of(window.singleView()));
-}
-
-void MainWindowViewsTest::levelCommandIsEnabledWhereADialogCanOpen()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    QAction *level = viewCommand(window, "&Level and Width");
-    simulationCommand(window, "&Animation")->trigger();
-    QCOMPARE(window.activeView()->kind(), int(ViewAnimation));
-    QVERIFY(!level->isEnabled());
-    window.loadFile(fmri);
-    QVERIFY(level->isEnabled());
-
-    loadAccepting(window, glioblastoma);
-    simulationCommand(window, "&Animation")->trigger();
-    QVERIFY(!level->isEnabled());
-    window.documentArea()->closeAllSubWindows();
-    QVERIFY(level->isEnabled());
-}
-
-void MainWindowViewsTest::levelDialogsShowTheWindowTheirViewPaints()
-{
-    MainWindow window;
-    window.show();
-    loadAccepting(window, glioblastoma);
-    newRecording(window, QStringLiteral("15"), QStringLiteral("500"));
-    const QList<MriView *> views = window.mdiViews();
-    QMdiArea *area = window.documentArea();
-    viewCommand(window, "&Level and Width")->trigger();
-    LevelCont *secondDialog = LevelCont::of(views.at(1));
-    viewCommand(window, "&Follow Active View")->setChecked(true);
-
-    // The first view leads: the second paints with its window and says so.
-    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(0));
-    views.at(0)->setLevelWidth(1989, 1651);
+    first->setLevelWidth(1989, 1651);
     QCOMPARE(secondDialog->levelEdit->text(), QStringLiteral("1989"));
-    QCOMPARE(views.at(1)->widthReadout()->text(), QStringLiteral(" ww: 1651 "));
-
-    // The second leads and paints with its own window again.
-    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(1));
-    const QString ownLevel = QString::number(views.at(1)->displayLevel(), 'f', 0);
-    QCOMPARE(secondDialog->levelEdit->text(), ownLevel);
-    QCOMPARE(secondDialog->levelSlider->value(), ownLevel.toInt());
-    QCOMPARE(views.at(1)->levelReadout()->text(), QStringLiteral(" wl: %1 ").arg(ownLevel, 4));
+    QCOMPARE(second->widthReadout()->text(), QStringLiteral(" ww: 1651 "));
 
     // A window set in the leader's dialog reaches the follower's read-outs and dialog.
-    views.at(0)->showLevelDialog(true);
-    LevelCont *firstDialog = LevelCont::of(views.at(0));
+    activate(window, 1);
+    QCOMPARE(secondDialog->levelEdit->text(), QStringLiteral("1234"));
+    first->showLevelDialog(true);
+    LevelCont *firstDialog = LevelCont::of(first);
     secondDialog->levelSlider->setValue(700);
-    QCOMPARE(views.at(0)->levelReadout()->text(), QStringLiteral(" wl:  700 "));
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl:  700 "));
     QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("700"));
+    QCOMPARE(firstDialog->currentView(), second);
 
-    // Following off: the follower's dialog shows its own window.
-    viewCommand(window, "&Follow Active View")->setChecked(false);
+    // Following off: each view shows its own window again.
+    follow->setChecked(false);
     QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("1989"));
-    QCOMPARE(views.at(0)->levelReadout()->text(), QStringLiteral(" wl: 1989 "));
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1989 "));
+    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1651 "));
+    QCOMPARE(firstDialog->currentView(), first);
 }
 
-void MainWindowViewsTest::closingTheMainWindowClosesItsOtherWindows()
-{
-    MainWindow window;
-    window.show();
-    window.loadFile(fmri);
-    PixelTime *curve = window.singleView()->timeCurve();
-    QVERIFY(curve->isVisible());
-    window.singleView()->showLevelDialog(true);
-    QVERIFY(window.close());
-    // Nothing is left on screen to keep the program running.
-    QVERIFY(!curve->isVisible());
-    for (const QWidget *other : QApplication::topLevelWidgets())
-        QVERIFY(!other->isVisible());
-}
-
-void MainWindowViewsTest::followingCouplesTheLevelDialogs()
+void MainWindowViewsTest::adcViewNeitherLeadsNorFollows()
 {
     MainWindow window;
     window.session().allowDti = true;
     window.show();
     loadAccepting(window, dti);
     newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
-    const QList<MriView *> views = window.mdiViews();
-    QAction *level = viewCommand(window, "&Level and Width");
+    MriView *first = window.mdiViews().at(0);
+    MriView *second = window.mdiViews().at(1);
+    QAction *level = command(window, "&Level and Width");
     level->trigger();
-    QMdiArea *area = window.documentArea();
-    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(0));
+    activate(window, 0);
     level->trigger();
-    LevelCont *first = LevelCont::of(views.at(0));
-    LevelCont *second = LevelCont::of(views.at(1));
-    QVERIFY(first && second);
-    QCOMPARE(first->currentView(), views.at(0));
-
-    QAction *follow = viewCommand(window, "&Follow Active View");
+    first->setLevelWidth(300, 400);
+    const QString firstLevel = first->levelReadout()->text();
+    QAction *follow = command(window, "&Follow Active View");
     follow->setChecked(true);
-    QCOMPARE(first->currentView(), views.at(0));
-    QCOMPARE(second->currentView(), views.at(0));
+    QCOMPARE(LevelCont::of(second)->currentView(), first);
 
-    // Activating the other view hands both dialogs over to it.
-    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(1));
-    QCOMPARE(first->currentView(), views.at(1));
-    QCOMPARE(second->currentView(), views.at(1));
-
-    // An ADC view shows no signal strengths: the dialogs go back to their own views.
+    // An ADC view shows no signal strengths: leading, it leaves the others to their own windows.
     newRecording(window, QStringLiteral("60"), QStringLiteral("2000"),
                  [](TeTr &dialog) { dialog.dtiAdc->setChecked(true); });
+    QCOMPARE(window.activeView()->technique(), int(TechniqueAdc));
     follow->setChecked(false);
     follow->setChecked(true);
-    QCOMPARE(first->currentView(), views.at(0));
-    QCOMPARE(second->currentView(), views.at(1));
+    QCOMPARE(first->levelReadout()->text(), firstLevel);
+    QCOMPARE(LevelCont::of(first)->currentView(), first);
+    QCOMPARE(LevelCont::of(second)->currentView(), second);
+}
 
-    follow->setChecked(false);
-    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(0));
-    QCOMPARE(second->currentView(), views.at(1));
+void MainWindowViewsTest::functionalCaseCommands()
+{
+    MainWindow window;
+    window.show();
+    window.loadFile(fmri);
+    MriView *view = window.singleView();
+    QCOMPARE(menuTexts(window, "&View"), (QStringList{"&Level and Width", "&Bold Signal", "Play &fMRI Movie", "&Modality"}));
+    const QList<QAction *> modes = menuTitled(window, "&View")->actions().last()->menu()->actions();
+    QCOMPARE(visibleTexts(modes), (QStringList{"&Show MRI", "&Show fMRI Statistics", "&Show Both"}));
+    QVERIFY(modes.at(0)->isChecked());
+    QCOMPARE(view->fmriMode(), 0);
+
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&window, &right);
+    QVERIFY(right.isAccepted());
+    QCOMPARE(view->frame(), 1);
+    for (int mode : {1, 2, 0}) {
+        modes.at(mode)->trigger();
+        QCOMPARE(view->fmriMode(), mode);
+    }
+    QCOMPARE(view->frame(), 1);
+    // The frame index wraps backwards from the first frame to the last.
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(&window, &left);
+    QApplication::sendEvent(&window, &left);
+    QCOMPARE(view->frame(), window.session().caseData.frames - 1);
+
+    // Values are copied from recordings only; the slot holds when reached otherwise.
+    window.session().selectedPixel = QPoint(10, 10);
+    ModalDriver driver;
+    QVERIFY(QMetaObject::invokeMethod(&window, "copyValues"));
+    QVERIFY(driver.messages.isEmpty());
+    QCOMPARE(clipboardText(), noteOnClipboard);
+    // The new central widget takes its place in the window's layout before it is copied.
+    QCoreApplication::processEvents();
+    command(window, "&Copy Image")->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    QCOMPARE(copied.size(), view->size());
+    QCOMPARE(copied, view->grab().toImage().convertToFormat(copied.format()));
+
+    QAction *movie = command(window, "Play &fMRI Movie");
+    movie->trigger();
+    QVERIFY(view->moviePlaying());
+    QTRY_VERIFY(view->frame() != window.session().caseData.frames - 1);
+    movie->trigger();
+    QVERIFY(!view->moviePlaying());
+
+    // The time curve is a window of its own: it keeps its place and closes with the main window.
+    PixelTime *curve = view->timeCurve();
+    QAction *bold = command(window, "&Bold Signal");
+    if (!curve->isVisible())
+        bold->trigger();
+    curve->move(37, 41);
+    bold->trigger();
+    QVERIFY(!curve->isVisible());
+    bold->trigger();
+    QCOMPARE(curve->pos(), QPoint(37, 41));
+    view->showLevelDialog(true);
+    QVERIFY(window.close());
+    for (const QWidget *other : QApplication::topLevelWidgets())
+        QVERIFY(!other->isVisible());
+}
+
+void MainWindowViewsTest::roundingTruncatesAfterAddingAHalf_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("negative") << -3.7 << -3;
+    QTest::newRow("half") << 0.5 << 1;
+    QTest::newRow("just below half up") << 455.49 << 455;
+    QTest::newRow("negative half") << -0.5 << 0;
+    QTest::newRow("minus one and a half") << -1.5 << -1;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+    QTest::newRow("too large") << 1e300 << std::numeric_limits<int>::max();
+    QTest::newRow("too small") << -std::numeric_limits<double>::infinity() << std::numeric_limits<int>::min();
+}
+
+void MainWindowViewsTest::roundingTruncatesAfterAddingAHalf()
+{
+    QFETCH(double, value);
+    QFETCH(int, expected);
+    QCOMPARE(truncateAfterHalf(value), expected);
+}
+
+void MainWindowViewsTest::copyValuesGivesTheSortedTableOfEveryView()
+{
+    const QString path = dataDir.filePath(QStringLiteral("values.mri"));
+    QVERIFY(writeUniformCase(path, 4, 4));
+    MainWindow window;
+    window.show();
+    loadAccepting(window, path, "80", "2000");
+    ModalDriver driver;
+    command(window, "Copy &Values")->trigger();
+    QCOMPARE(driver.messages.size(), 1);
+    QCOMPARE(driver.messages.first().title, QStringLiteral("Copying values"));
+    QCOMPARE(driver.messages.first().text,
+             QStringLiteral("To copy (Te,Tr,strength) values\nat location of interest in all windows:\n"
+                            "Press Shift-Ctrl-C while pointing at location.\n\n"
+                            "Subsequently, the values can be pasted\n in a spreadsheet program such as Excel."));
+    QCOMPARE(driver.messages.first().icon, QMessageBox::Information);
+    QCOMPARE(clipboardText(), noteOnClipboard);
+
+    newRecording(window, QStringLiteral("20"), QStringLiteral("500"));
+    newRecording(window, QStringLiteral("20"), QStringLiteral("2000"));
+    const QList<MriView *> views = window.mdiViews();
+    // Pixel (2, 1), 0-based, is matrix element [3][2].
+    views.at(0)->imageData()[3][2] = 812.4;
+    views.at(1)->imageData()[3][2] = 603.5;
+    views.at(2)->imageData()[3][2] = 455.49;
+    window.session().selectedPixel = QPoint(2, 1);
+    command(window, "Copy &Values")->trigger();
+    QCOMPARE(clipboardText(), QStringLiteral("Te\tTr\tStrength\n20\t500\t604\n20\t2000\t455\n80\t2000\t812\n"));
+}
+
+void MainWindowViewsTest::copyRegionValuesOfTwoRecordings()
+{
+    const QString path = dataDir.filePath(QStringLiteral("region.mri"));
+    QVERIFY(writeUniformCase(path, 4, 4));
+    MainWindow window;
+    window.show();
+    loadAccepting(window, path, "80", "2000");
+    window.session().acquisition.noise = true;
+    window.session().acquisition.averages = 4;
+    newRecording(window, QStringLiteral("80"), QStringLiteral("2000"));
+
+    // A drag over the picture draws the region; each view measures it in its own image.
+    MriView *view = window.mdiViews().at(1);
+    command(window, "&Measure Region")->trigger();
+    const auto send = [view](QEvent::Type type, int x, int y, Qt::MouseButtons buttons) {
+        const ScreenPoint at = pixelToScreen(view->pictureRect(), view->rows(), view->cols(), x, y);
+        QMouseEvent event(type, QPointF(at.x + 0.5, at.y + 0.5), QPointF(), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, 0, 0, Qt::LeftButton);
+    send(QEvent::MouseMove, 1, 1, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 1, 1, Qt::NoButton);
+    QCOMPARE(window.session().region.width, 2);
+    QCOMPARE(window.session().region.height, 2);
+
+    command(window, "Copy &Region Values")->trigger();
+    const QStringList lines = clipboardText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 4);
+    const QStringList noiseless = lines.at(1).split(QLatin1Char('\t'));
+    const QStringList noisy = lines.at(2).split(QLatin1Char('\t'));
+    // Te, Tr, no Tp, NEX, BW, d, ETL, then 2000 ms x 4 lines x NEX.
+    QCOMPARE(noiseless.mid(0, 8), QStringList({"80", "2000", "", "1", "130", "5", "1", "8"}));
+    QCOMPARE(noisy.mid(0, 8), QStringList({"80", "2000", "", "4", "130", "5", "1", "32"}));
+    // A uniform tissue: no spread and no ratio without noise; with it the SD is
+    // about sigma = 1 % of the full scale over two, and SNR is the mean over sigma.
+    QCOMPARE(noiseless.at(9), QStringLiteral("0"));
+    QCOMPARE(noiseless.at(10), QString());
+    const double sigma = window.session().caseData.fullScale / 200;
+    QVERIFY(std::abs(noisy.at(9).toDouble() - sigma) < 0.6 * sigma);
+    QVERIFY(std::abs(noisy.at(10).toDouble() - noisy.at(8).toDouble() / sigma) < 1e-9 * noisy.at(10).toDouble());
+    QVERIFY(std::abs(noisy.at(8).toDouble() - noiseless.at(8).toDouble()) < 3 * sigma);
+
+    // A click without a drag takes the region away.
+    send(QEvent::MouseButtonPress, 0, 1, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 0, 1, Qt::NoButton);
+    QCOMPARE(window.session().region.width, 0);
+}
+
+// The maps report the times they hold: -1 where a time does not apply, which the
+// half added before truncation turns into 0. No row is lost beyond a thousand windows.
+void MainWindowViewsTest::copyImageTakesTheActiveView()
+{
+    const QString path = dataDir.filePath(QStringLiteral("maps.mri"));
+    QVERIFY(writeUniformCase(path, 4, 4));
+    MainWindow window;
+    window.session().allowMaps = true;
+    window.show();
+    loadAccepting(window, path, "30", "600");
+    MriView *recording = window.activeView();
+    recording->viewStatusBar()->showMessage(QStringLiteral("marker text"));
+    command(window, "&Copy Image")->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    // The same as the view shows, status bar included.
+    QCOMPARE(copied.size(), recording->size());
+    QCOMPARE(copied, recording->grab().toImage().convertToFormat(copied.format()));
+
+    command(window, "T&1")->trigger();
+    command(window, "&Hydrogen density")->trigger();
+    for (int i = 0; i < 999; ++i)
+        command(window, "T&2")->trigger();
+    QCOMPARE(window.mdiViews().size(), 1002);
+    window.session().selectedPixel = QPoint(3, 3);
+    command(window, "Copy &Values")->trigger();
+    QCOMPARE(clipboardText(), QStringLiteral("Te\tTr\tStrength\n0\t0\t900\n") + QStringLiteral("0\t600\t90\n").repeated(999)
+                                  + QStringLiteral("30\t0\t700\n30\t600\t%1\n")
+                                        .arg(truncateAfterHalf(recording->imageData()[4][4])));
 }
 
 RELAXON_TEST_CLASS(MainWindowViewsTest)
