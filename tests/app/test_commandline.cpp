@@ -76,7 +76,6 @@ void CommandLineTest::optionsAreRecognisedByTheirEnding_data()
     QTest::addColumn<QStringList>("loaded");
 
     QTest::newRow("-te") << QStringList{"-te", "30"} << "te" << "30" << QStringList();
-    QTest::newRow("--te") << QStringList{"--te", "31"} << "te" << "31" << QStringList();
     QTest::newRow("-gte is te, not g") << QStringList{"-gte", "33"} << "te" << "33" << QStringList();
     QTest::newRow("-te last reads empty") << QStringList{"-te"} << "te" << "0" << QStringList();
     QTest::newRow("-tr") << QStringList{"-tr", "600"} << "tr" << "600" << QStringList();
@@ -89,7 +88,6 @@ void CommandLineTest::optionsAreRecognisedByTheirEnding_data()
     QTest::newRow("-ext last reads empty") << QStringList{"-ext"} << "fileExtension" << "" << QStringList();
     QTest::newRow("-unit") << QStringList{"-unit", "mV"} << "unitsLabel" << "mV" << QStringList();
     QTest::newRow("-u") << QStringList{"-u", "a.u."} << "unitsLabel" << "a.u." << QStringList();
-    QTest::newRow("-pd") << QStringList{"-pd"} << "allowMaps" << "true" << QStringList();
     QTest::newRow("-pte is p and takes no value") << QStringList{"-pte", "5"} << "allowMaps" << "true"
                                                   << QStringList{"5"};
     QTest::newRow("-TE is not te") << QStringList{"-TE"} << "te" << "40" << QStringList();

@@ -267,20 +267,12 @@ void MainWindowTest::aboutBoxShowsVersionLogoAndLinks()
         "^(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [1-9][0-9]? [0-9]{4}; [0-2][0-9]:[0-5][0-9]:[0-6][0-9]$"));
     QVERIFY2(stamp.match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
     QCOMPARE(box.label->pixmap().size(), QSize(128, 128));
-
-    for (QLabel *label : {box.webLabel, box.affiliationLabel}) {
-        QVERIFY(label->textInteractionFlags().testFlag(Qt::LinksAccessibleByKeyboard));
-        QVERIFY(label->openExternalLinks());
-    }
+    QVERIFY(box.affiliationLabel->openExternalLinks());
     // Installed or not, the link leads to a guide that is there.
     const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
     const QUrl guide(href.match(box.affiliationLabel->text()).captured(1));
     QCOMPARE(QFileInfo(guide.toLocalFile()).fileName(), QStringLiteral("user-guide.md"));
     QVERIFY(QFileInfo::exists(guide.toLocalFile()));
-
-    box.show();
-    box.resize(100, 100);
-    QCOMPARE(box.size(), QSize(314, 330));
 }
 
 void MainWindowTest::aboutCommandShowsBoxWithoutHelpButton()

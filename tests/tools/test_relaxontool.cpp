@@ -155,18 +155,6 @@ private slots:
         QCOMPARE(runTool({"dump", binary}).out, dump);
     }
 
-    // A built-in case named by its resource path reads as the committed file does.
-    void builtInCaseReadsAsItsFile()
-    {
-        const QString committed = QStringLiteral(RELAXON_CASES_DIR "/glioblastoma.mri");
-        if (!QFileInfo::exists(committed))
-            QSKIP("the built-in cases are not compiled in");
-        const ToolRun builtIn = runTool({"dump", ":/files/glioblastoma.mri"});
-        QCOMPARE(builtIn.exitCode, 0);
-        QCOMPARE(builtIn.out, runTool({"dump", committed}).out);
-        QCOMPARE(runTool({"info", ":/files/fmri.mri"}).out, runTool({"info", RELAXON_CASES_DIR "/fmri.mri"}).out);
-    }
-
     void convertReplacesTheTailButNeverTheInput()
     {
         const QString input = writeVariant("binary dense double");
@@ -289,31 +277,26 @@ private slots:
         };
         auto pd = [&](const char *file) { return maps(file, "marker_ras.nii.gz", slice2); };
         auto t1 = [&](const char *file) { return maps("marker_ras.nii.gz", file, slice2); };
-        QTest::newRow("grids differ") << t1("bad_grid.nii.gz") << 1 << QByteArray("do not share one grid");
-        QTest::newRow("4-D file") << pd("bad_two_volumes.nii.gz") << 1
-                                  << QByteArray("holds 2 volumes where one volume is expected");
-        QTest::newRow("single-volume 4-D file") << pd("one_volume_4d.nii.gz") << 0 << QByteArray();
-        QTest::newRow("complex") << pd("bad_complex.nii.gz") << 1 << QByteArray("holds COMPLEX64 values");
-        QTest::newRow("RGB") << t1("bad_rgb.nii.gz") << 1 << QByteArray("holds RGB24 values");
-        QTest::newRow("NaN and negative times")
-            << t1("t1_holes.nii.gz") << 0
-            << QByteArray("warning: 2 pixels with NaN or negative values became background");
-        QTest::newRow("times in seconds") << t1("t1_seconds.nii.gz") << 1
-                                          << QByteArray("looks like seconds; import with --seconds");
-        QTest::newRow("slice index outside") << maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--slice", "6"}) << 1
-                                             << QByteArray("axial slice 6 lies outside the volume");
-        QTest::newRow("world position outside")
-            << maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--axis", "sagittal", "--at", "40"}) << 1
-            << QByteArray("sagittal slice 25 lies outside the volume");
-        QTest::newRow("truncated .nii.gz") << pd("bad_truncated.nii.gz") << 1
-                                           << QByteArray("the compressed file ends early");
-        QTest::newRow("data shorter than the header says")
-            << pd("bad_short_data.nii") << 1 << QByteArray("holds less data than its header declares");
-        QTest::newRow("unknown label") << QStringList{"--labels", f + "labels_unknown.nii.gz", "--tissues",
-                                                      f + "tissues.csv", "--slice", "2"}
-                                       << 1 << QByteArray("label 7 at voxel (5, 5, 3) has no row in the tissue table");
-        QTest::newRow("two sources") << pd("marker_ras.nii.gz") + QStringList{"--labels", f + "labels.nii.gz"} << 1
-                                     << QByteArray("give one source");
+        const auto row = [](const char *name, const QStringList &arguments, int exitCode, const char *message) {
+            QTest::newRow(name) << arguments << exitCode << QByteArray(message);
+        };
+        row("grids differ", t1("bad_grid.nii.gz"), 1, "do not share one grid");
+        row("4-D file", pd("bad_two_volumes.nii.gz"), 1, "holds 2 volumes where one volume is expected");
+        row("single-volume 4-D file", pd("one_volume_4d.nii.gz"), 0, "");
+        row("complex", pd("bad_complex.nii.gz"), 1, "holds COMPLEX64 values");
+        row("RGB", t1("bad_rgb.nii.gz"), 1, "holds RGB24 values");
+        row("NaN and negative times", t1("t1_holes.nii.gz"), 0,
+            "warning: 2 pixels with NaN or negative values became background");
+        row("times in seconds", t1("t1_seconds.nii.gz"), 1, "looks like seconds; import with --seconds");
+        row("slice index outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--slice", "6"}), 1,
+            "axial slice 6 lies outside the volume");
+        row("world position outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--axis", "sagittal", "--at", "40"}),
+            1, "sagittal slice 25 lies outside the volume");
+        row("truncated .nii.gz", pd("bad_truncated.nii.gz"), 1, "the compressed file ends early");
+        row("data shorter than the header says", pd("bad_short_data.nii"), 1, "holds less data than its header declares");
+        row("unknown label", {"--labels", f + "labels_unknown.nii.gz", "--tissues", f + "tissues.csv", "--slice", "2"}, 1,
+            "label 7 at voxel (5, 5, 3) has no row in the tissue table");
+        row("two sources", pd("marker_ras.nii.gz") + QStringList{"--labels", f + "labels.nii.gz"}, 1, "give one source");
     }
 
     void importRefusesBadInputAndWritesNothing()
