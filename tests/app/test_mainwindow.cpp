@@ -173,7 +173,6 @@ void MainWindowTest::storedGeometry_data()
     QTest::addColumn<QRect>("expected"); // null: the computed default
 
     QTest::newRow("nothing stored") << QVariant() << QVariant() << QRect();
-    QTest::newRow("usable") << QVariant(QPoint(60, 70)) << QVariant(QSize(420, 310)) << QRect(60, 70, 420, 310);
     QTest::newRow("position without size") << QVariant(QPoint(100, 120)) << QVariant() << QRect(100, 120, 700, 700);
     QTest::newRow("position on no screen") << QVariant(QPoint(-30000, 40000)) << QVariant(QSize(300, 200)) << QRect();
     QTest::newRow("unreadable text") << QVariant(QStringLiteral("garbage")) << QVariant(QStringLiteral("also"))

@@ -59,11 +59,9 @@ inline QStringList toolBarItems(MainWindow &window)
     for (QToolBar *bar : window.findChildren<QToolBar *>()) {
         for (QAction *action : bar->actions()) {
             auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
-            if (qobject_cast<QWidgetAction *>(action))
-                items.append(QStringLiteral("button:")
-                             + (button && button->defaultAction() ? button->defaultAction()->text()
-                                                                   : button ? button->toolTip() : QString()));
-            else if (bar->widgetForAction(action))
+            if (button && qobject_cast<QWidgetAction *>(action))
+                items.append("button:" + (button->defaultAction() ? button->defaultAction()->text() : button->toolTip()));
+            else if (button)
                 items.append(action->text());
         }
     }
