@@ -132,8 +132,7 @@ private slots:
         const QString file = writeVariant(variant);
         QCOMPARE(runTool({"dump", file}).out, dump);
         QCOMPARE(runTool({"info", file}).out, "variant: " + variant.toLatin1() + "\n" + info);
-        const QString text = newPath();
-        const QString binary = newPath();
+        const QString text = newPath(), binary = newPath();
         QCOMPARE(runTool({"convert", file, text, "--to", "text"}).exitCode, 0);
         QCOMPARE(runTool({"convert", text, binary, "--to", "binary"}).exitCode, 0);
         const QByteArray kind = variant.endsWith("sparse") ? "sparse" : "dense";
@@ -230,14 +229,12 @@ private slots:
         const QStringList options[5] = {{}, {"--noise"}, {"--noise", "--seed", "0"}, {"--noise", "--seed", "1"},
                                         {"--noise", "--nex", "4", "--seed", "1"}};
         const QByteArray once = "scan time 12:48 (768 s), noise sigma 30\n";
-        const QByteArray report[5] = {"", once, once, once, "scan time 51:12 (3072 s), noise sigma 15\n"};
         QByteArray images[5];
         double snr[5] = {};
         for (int i = 0; i < 5; ++i) {
             const QString out = newPath() + ".mri";
             const ToolRun run = runTool(recording + options[i] + QStringList{"-o", out});
-            QCOMPARE(run.exitCode, 0);
-            QCOMPARE(run.err, report[i]);
+            QCOMPARE(run.err, i == 0 ? "" : i < 4 ? once : "scan time 51:12 (3072 s), noise sigma 15\n");
             images[i] = readBytes(out);
             ReadResult image;
             QVERIFY(image.read(out));
