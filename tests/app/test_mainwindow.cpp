@@ -61,15 +61,6 @@ const QStringList mriToolBar{"button:&Open from disk...", "&Level and Width", "&
 const QStringList mriMenus{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"};
 const QStringList windowCommands{"Cl&ose Active", "Close &All", "|", "&Tile", "&Cascade", "|", "Ne&xt", "Pre&vious"};
 
-QAction *command(MainWindow &window, const QString &text)
-{
-    for (const char *menu : {"&Simulation", "&View", "&Edit"}) {
-        if (QAction *action = commandIn(window, QLatin1String(menu), text))
-            return action;
-    }
-    return nullptr;
-}
-
 QStringList menuTexts(MainWindow &window, const QString &title)
 {
     QMenu *menu = menuTitled(window, title);
@@ -110,8 +101,7 @@ private slots:
     void loadingNamesTheFileAndAFailedLoadKeepsThePreviousCase();
     void storedGeometry_data();
     void storedGeometry();
-    void exitStoresGeometryForNextStart();
-    void unwritableSettingsStoreIsSurvived();
+    void exitStoresGeometryForNextStartWhereItCan();
     void fileOpenEventLoadsOnlyAnExistingFile();
     void aboutBoxShowsVersionLogoAndLinks();
     void aboutCommandShowsBoxWithoutHelpButton();
@@ -165,7 +155,6 @@ void MainWindowTest::noCaseBarsAlsoAfterASecondLoad()
                                       "E&xit"}));
         QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
         QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
-        QCOMPARE(visibleTexts(menuTitled(window, "&Help")->actions()), QStringList{"&About..."});
 
         const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
         QCOMPARE(bars.size(), 1);
@@ -246,7 +235,7 @@ void MainWindowTest::storedGeometry()
     QCOMPARE(window.size(), wanted.size());
 }
 
-void MainWindowTest::exitStoresGeometryForNextStart()
+void MainWindowTest::exitStoresGeometryForNextStartWhereItCan()
 {
     QPoint closedAt;
     QSize closedSize;
@@ -256,7 +245,7 @@ void MainWindowTest::exitStoresGeometryForNextStart()
         QVERIFY(QTest::qWaitForWindowExposed(&first));
         first.resize(420, 310);
         first.move(60, 70);
-        commandIn(first, "&File", "E&xit")->trigger();
+        command(first, "E&xit")->trigger();
         QVERIFY(!first.isVisible());
         closedAt = first.pos();
         closedSize = first.size();
@@ -266,19 +255,13 @@ void MainWindowTest::exitStoresGeometryForNextStart()
     MainWindow second;
     QCOMPARE(second.pos(), closedAt);
     QCOMPARE(second.size(), closedSize);
-}
 
-void MainWindowTest::unwritableSettingsStoreIsSurvived()
-{
     // Nobody, not even the superuser, can create a folder below /proc.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/proc/relaxon-settings"));
-    {
-        MainWindow window;
-        window.show();
-        QVERIFY(window.close());
-    }
-    MainWindow again;
-    QVERIFY(again.size().isValid());
+    second.show();
+    QVERIFY(second.close());
+    MainWindow third;
+    QVERIFY(third.size().isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
 }
 
@@ -288,7 +271,6 @@ void MainWindowTest::fileOpenEventLoadsOnlyAnExistingFile()
     QVERIFY(writePlainCase(path));
     MainWindow window;
     auto *app = qobject_cast<Relaxon *>(qApp);
-    QVERIFY(app);
     app->mainWindow = &window;
     ModalDriver driver;
     QFileOpenEvent gone(dataDir.filePath(QStringLiteral("gone.mri")));
@@ -328,7 +310,7 @@ void MainWindowTest::aboutCommandShowsBoxWithoutHelpButton()
                        && !modal->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
         static_cast<QDialog *>(modal)->accept();
     });
-    commandIn(window, "&Help", "&About...")->trigger();
+    command(window, "&About...")->trigger();
     QVERIFY(shownAsAsked);
     // The box lived only while it was shown.
     QVERIFY(window.findChildren<AboutBox *>().isEmpty());

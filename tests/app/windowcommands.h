@@ -16,10 +16,11 @@
 
 // Drives the main window as the user does: through its menus and the timing dialog.
 
-inline QAction *commandIn(MainWindow &window, const QString &menuTitle, const QString &text)
+// The command of that text in any menu of the menu bar, or null.
+inline QAction *command(MainWindow &window, const QString &text)
 {
-    if (QMenu *menu = menuTitled(window, menuTitle)) {
-        for (QAction *action : menu->actions()) {
+    for (QAction *bar : window.menuBar()->actions()) {
+        for (QAction *action : bar->menu() ? bar->menu()->actions() : QList<QAction *>()) {
             if (action->text() == text)
                 return action;
         }
@@ -39,7 +40,7 @@ inline void newRecording(MainWindow &window, const QString &te, const QString &t
                          std::function<void(TeTr &)> more = {}, bool ok = true)
 {
     ModalDriver driver(answerTiming(te, tr, ok, std::move(more)));
-    commandIn(window, QStringLiteral("&Simulation"), QStringLiteral("&New recording"))->trigger();
+    command(window, QStringLiteral("&New recording"))->trigger();
 }
 
 // A PD/T1/T2 case of rows x cols pixels, all of one tissue: PD 900, T1 700 ms, T2 90 ms.
