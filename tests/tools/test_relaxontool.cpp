@@ -32,15 +32,13 @@ ToolRun runTool(const QStringList &arguments)
     return {finished ? process.exitCode() : -1, process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 // Values that need all 17 digits, and what "%.17g" makes of them.
-const double doubleValues[6] = {0.1, -2, 1e10, nan, 0.25, 1.0 / 3};
+const double doubleValues[6] = {0.1, -2, 1e10, qQNaN(), 0.25, 1.0 / 3};
 const QByteArray doubleDump = "0.10000000000000001 -2 10000000000\nnan 0.25 0.33333333333333331\n";
 // Values a 4-byte float holds exactly.
-const double floatValues[6] = {0.5, -2, 1e10, nan, 0.25, 3};
+const double floatValues[6] = {0.5, -2, 1e10, qQNaN(), 0.25, 3};
 const QByteArray floatDump = "0.5 -2 10000000000\nnan 0.25 3\n";
 const QByteArray fmriTail = "fmri\n99\n";
-const QByteArray fmriTailDump = "--- tail\nfmri\n99\n";
 const QByteArray sparseDump = "-1 0 0 2.5\n0 0 0 0\n0 7 0 0\n";
 
 } // namespace
@@ -54,21 +52,26 @@ class TestRelaxonTool : public QObject
 
     QString newPath() { return dir.filePath(QString("file%1").arg(++fileNumber)); }
 
-    // A file in the given variant holding the 2 x 3 values of its kind and the fmri tail.
+    // A file in the given variant: the dense ones hold the 2 x 3 values of their kind and
+    // the fmri tail; the sparse ones hold -1 at (1, 1), 2.5 at (1, 4) and 7 at (3, 2) of 3 x 4.
     QString writeVariant(const QString &variant)
     {
         const QString path = newPath();
         const QByteArray name = path.toLocal8Bit();
-        if (variant.endsWith("sparse"))
-            return writeSparse(path, variant.startsWith("text"));
         // The float variants are written in the byte order this machine does not use.
         const bool big = !machineIsBigEndian();
         QByteArray floats;
         for (double v : floatValues)
             floats += floatBytes(float(v), big);
-        double **m = dmatrix(1, 2, 1, 3);
+        double **m = dmatrix(1, 3, 1, 3);
         for (int k = 0; k < 6; ++k)
             m[1 + k / 3][1 + k % 3] = doubleValues[k];
+        int32 *counts = ivector(1, 3);
+        int32 **indices = imatrix(1, 3, 1, 2);
+        std::tie(counts[1], counts[2], counts[3]) = std::tuple(2, 0, 1);
+        std::tie(indices[1][1], indices[1][2], indices[3][1]) = std::tuple(1, 4, 2);
+        double **values = dmatrix(1, 3, 1, 2);
+        std::tie(values[1][1], values[1][2], values[3][1]) = std::tuple(-1.0, 2.5, 7.0);
         if (variant == "binary dense double")
             putmatrix(name, m, 2, 3, 8, fmriTail.constData(), nullptr, nullptr);
         else if (variant == "text dense")
@@ -77,29 +80,14 @@ class TestRelaxonTool : public QObject
             writeBytes(path, binaryHeader(false, big, 2, 3, 4) + floats + fmriTail);
         else if (variant == "raw float")
             writeBytes(path, int32Bytes(2, big) + int32Bytes(3, big) + floats + fmriTail);
-        free_dmatrix(m, 1, 2, 1);
-        return path;
-    }
-
-    // Row 1: -1 at column 1 and 2.5 at column 4; row 2 empty; row 3: 7 at column 2.
-    static QString writeSparse(const QString &path, bool text)
-    {
-        int32 *counts = ivector(1, 3);
-        int32 **indices = imatrix(1, 3, 1, 2);
-        double **values = dmatrix(1, 3, 1, 2);
-        const int32 rowCounts[3] = {2, 0, 1};
-        for (int i = 1; i <= 3; ++i)
-            counts[i] = rowCounts[i - 1];
-        std::tie(indices[1][1], values[1][1], indices[1][2], values[1][2]) = std::tuple(1, -1.0, 4, 2.5);
-        std::tie(indices[3][1], values[3][1]) = std::tuple(2, 7.0);
-        const QByteArray name = path.toLocal8Bit();
-        if (text)
-            putmatrix_text(name, values, 3, 4, nullptr, 0, nullptr, counts, indices);
-        else
+        else if (variant == "binary sparse")
             putmatrix(name, values, 3, 4, 0, nullptr, counts, indices);
+        else
+            putmatrix_text(name, values, 3, 4, nullptr, 0, nullptr, counts, indices);
         free_dmatrix(values, 1, 3, 1);
         free_imatrix(indices, 1, 3, 1);
         free_ivector(counts, 1, 3);
+        free_dmatrix(m, 1, 3, 1);
         return path;
     }
 
@@ -111,17 +99,18 @@ private slots:
         QTest::addColumn<QString>("variant");
         QTest::addColumn<QByteArray>("info");
         QTest::addColumn<QByteArray>("dump");
-        const QByteArray dense = "rows: 2\ncols: 3\ntail:\nfmri\n99\n";
-        const QByteArray sparse = "byte-swapped: no\nrows: 3\ncols: 4\n";
-        QTest::newRow("binary dense double") << "binary dense double" << "byte-swapped: no\n" + dense
-                                             << doubleDump + fmriTailDump;
-        QTest::newRow("text dense") << "text dense" << "byte-swapped: no\n" + dense << doubleDump + fmriTailDump;
-        QTest::newRow("binary dense float, other byte order")
-            << "binary dense float" << "byte-swapped: yes\n" + dense << floatDump + fmriTailDump;
-        QTest::newRow("raw float, other byte order") << "raw float" << "byte-swapped: yes\n" + dense
-                                                     << floatDump + fmriTailDump;
-        QTest::newRow("binary sparse") << "binary sparse" << sparse << sparseDump;
-        QTest::newRow("text sparse") << "text sparse" << sparse << sparseDump;
+        const auto row = [](const char *variant, bool swapped, const QByteArray &dump) {
+            const QByteArray size = QByteArray(variant).endsWith("sparse") ? "rows: 3\ncols: 4\n"
+                                                                           : "rows: 2\ncols: 3\ntail:\n" + fmriTail;
+            QTest::newRow(variant) << variant << "byte-swapped: " + QByteArray(swapped ? "yes\n" : "no\n") + size << dump;
+        };
+        const QByteArray tailDump = "--- tail\n" + fmriTail;
+        row("binary dense double", false, doubleDump + tailDump);
+        row("text dense", false, doubleDump + tailDump);
+        row("binary dense float", true, floatDump + tailDump);
+        row("raw float", true, floatDump + tailDump);
+        row("binary sparse", false, sparseDump);
+        row("text sparse", false, sparseDump);
     }
 
     void everyVariantReadsAndConvertsWithoutLoss()
@@ -142,13 +131,11 @@ private slots:
 
     void convertReplacesTheTail()
     {
-        const QString input = writeVariant("binary dense double");
-        const QString tailFile = newPath();
+        const QString tailFile = newPath(), out = newPath();
         QVERIFY(writeBytes(tailFile, "MRI PD,T1,T2 DATA\nunits\nms\n"));
-        const QString out = newPath();
+        const QString input = writeVariant("binary dense double");
         QCOMPARE(runTool({"convert", input, out, "--to", "binary", "--tail", tailFile}).exitCode, 0);
         QCOMPARE(runTool({"dump", out}).out, doubleDump + "--- tail\nMRI PD,T1,T2 DATA\nunits\nms\n");
-
     }
 
     void badUsageFailsWithOneLine_data()
