@@ -99,18 +99,16 @@ private slots:
         QTest::addColumn<QString>("variant");
         QTest::addColumn<QByteArray>("info");
         QTest::addColumn<QByteArray>("dump");
-        const auto row = [](const char *variant, bool swapped, const QByteArray &dump) {
-            const QByteArray size = QByteArray(variant).endsWith("sparse") ? "rows: 3\ncols: 4\n"
-                                                                           : "rows: 2\ncols: 3\ntail:\n" + fmriTail;
-            QTest::newRow(variant) << variant << "byte-swapped: " + QByteArray(swapped ? "yes\n" : "no\n") + size << dump;
+        const auto row = [](const char *variant, const char *swapped, const QByteArray &size, const QByteArray &dump) {
+            QTest::newRow(variant) << variant << "byte-swapped: " + QByteArray(swapped) + "\n" + size << dump;
         };
-        const QByteArray tailDump = "--- tail\n" + fmriTail;
-        row("binary dense double", false, doubleDump + tailDump);
-        row("text dense", false, doubleDump + tailDump);
-        row("binary dense float", true, floatDump + tailDump);
-        row("raw float", true, floatDump + tailDump);
-        row("binary sparse", false, sparseDump);
-        row("text sparse", false, sparseDump);
+        const QByteArray dense = "rows: 2\ncols: 3\ntail:\n" + fmriTail, tailDump = "--- tail\n" + fmriTail;
+        row("binary dense double", "no", dense, doubleDump + tailDump);
+        row("text dense", "no", dense, doubleDump + tailDump);
+        row("binary dense float", "yes", dense, floatDump + tailDump);
+        row("raw float", "yes", dense, floatDump + tailDump);
+        row("binary sparse", "no", "rows: 3\ncols: 4\n", sparseDump);
+        row("text sparse", "no", "rows: 3\ncols: 4\n", sparseDump);
     }
 
     void everyVariantReadsAndConvertsWithoutLoss()
@@ -124,8 +122,8 @@ private slots:
         const QString text = newPath(), binary = newPath();
         QCOMPARE(runTool({"convert", file, text, "--to", "text"}).exitCode, 0);
         QCOMPARE(runTool({"convert", text, binary, "--to", "binary"}).exitCode, 0);
-        const QByteArray kind = variant.endsWith("sparse") ? "sparse" : "dense";
-        QVERIFY(runTool({"info", text}).out.startsWith("variant: text " + kind + "\n"));
+        QVERIFY(runTool({"info", text}).out.startsWith(variant.endsWith("sparse") ? "variant: text sparse\n"
+                                                                                  : "variant: text dense\n"));
         QCOMPARE(runTool({"dump", binary}).out, dump);
     }
 
@@ -141,46 +139,70 @@ private slots:
     void badUsageFailsWithOneLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QByteArray>("lastLine"); // empty: any single line
+        QTest::addColumn<QByteArray>("lastLine"); // what the last line says; empty: any single line
+        const auto fails = [](const char *name, const QStringList &arguments, const QByteArray &message = {}) {
+            QTest::newRow(name) << arguments << message;
+        };
         const QString truncated = newPath();
         const bool big = machineIsBigEndian();
         QVERIFY(writeBytes(truncated, binaryHeader(false, big, 100000, 100000) + doubleBytes(1, big)));
-        const auto unreadable = [](const char *name, const QStringList &arguments) {
-            QTest::newRow(name) << arguments << "relaxon-tool: cannot read " + arguments.at(1).toLocal8Bit();
-        };
-        unreadable("info of a truncated file", {"info", truncated});
-        unreadable("dump of a missing file", {"dump", dir.filePath("missing")});
-        unreadable("convert of a missing resource", {"convert", ":/files/missing.mri", newPath(), "--to", "text"});
+        const QString missing = dir.filePath("missing");
+        const QByteArray cannotRead = "relaxon-tool: cannot read ";
+        fails("info of a truncated file", {"info", truncated}, cannotRead + truncated.toLocal8Bit());
+        fails("dump of a missing file", {"dump", missing}, cannotRead + missing.toLocal8Bit());
+        fails("convert of a missing resource", {"convert", ":/files/missing.mri", newPath(), "--to", "text"},
+              cannotRead + ":/files/missing.mri");
         const QString input = writeVariant("binary dense double");
         const QFileInfo info(input);
         const QString directory = newPath();
         QVERIFY(QDir().mkpath(directory));
-        QTest::newRow("convert onto itself") << QStringList{"convert", input, input, "--to", "text"}
-                                             << QByteArray("relaxon-tool: will not overwrite the input file");
-        QTest::newRow("convert onto itself by another name")
-            << QStringList{"convert", input, info.absolutePath() + "/./" + info.fileName(), "--to", "text"}
-            << QByteArray("relaxon-tool: will not overwrite the input file");
-        QTest::newRow("convert onto a folder") << QStringList{"convert", input, directory, "--to", "binary"}
-                                               << QByteArray("relaxon-tool: cannot write");
-        const auto usage = [](const char *name, const QStringList &arguments) {
-            QTest::newRow(name) << arguments << QByteArray();
-        };
-        usage("no command", {});
-        usage("unknown command", QStringList{"frobnicate", "x"});
-        usage("info without file", QStringList{"info"});
-        usage("dump with two files", QStringList{"dump", "a", "b"});
-        usage("convert without --to", QStringList{"convert", "a", "b"});
-        usage("convert to an unknown variant", QStringList{"convert", "a", "b", "--to", "xml"});
-        usage("convert with an unknown option", QStringList{"convert", "a", "b", "--to", "text", "--fast"});
+        const QByteArray overwrite = "relaxon-tool: will not overwrite the input file";
+        fails("convert onto itself", {"convert", input, input, "--to", "text"}, overwrite);
+        fails("convert onto itself by another name",
+              {"convert", input, info.absolutePath() + "/./" + info.fileName(), "--to", "text"}, overwrite);
+        fails("convert onto a folder", {"convert", input, directory, "--to", "binary"}, "relaxon-tool: cannot write");
+        fails("no command", {});
+        fails("unknown command", QStringList{"frobnicate", "x"});
+        fails("dump with two files", QStringList{"dump", "a", "b"});
+        fails("convert without --to", QStringList{"convert", "a", "b"});
+        fails("convert to an unknown variant", QStringList{"convert", "a", "b", "--to", "xml"});
+        fails("convert with an unknown option", QStringList{"convert", "a", "b", "--to", "text", "--fast"});
         const QStringList simulate{"simulate", "a.mri", "--te", "15", "--tr", "3000", "-o", "b.mri"};
-        usage("simulate with 0 averages", simulate + QStringList{"--noise", "--nex", "0"});
-        usage("simulate with bandwidth 1001", simulate + QStringList{"--noise", "--bandwidth", "1001"});
-        usage("simulate with a slice of 12 mm", simulate + QStringList{"--noise", "--slice", "12"});
-        usage("simulate with an echo train of 1.5", simulate + QStringList{"--noise", "--etl", "1.5"});
-        usage("simulate with a negative seed", simulate + QStringList{"--noise", "--seed", "-1"});
-        usage("simulate with averages but no noise", simulate + QStringList{"--nex", "2"});
-        usage("simulate noise into a T1 map",
+        fails("simulate with 0 averages", simulate + QStringList{"--noise", "--nex", "0"});
+        fails("simulate with bandwidth 1001", simulate + QStringList{"--noise", "--bandwidth", "1001"});
+        fails("simulate with a slice of 12 mm", simulate + QStringList{"--noise", "--slice", "12"});
+        fails("simulate with an echo train of 1.5", simulate + QStringList{"--noise", "--etl", "1.5"});
+        fails("simulate with a negative seed", simulate + QStringList{"--noise", "--seed", "-1"});
+        fails("simulate with averages but no noise", simulate + QStringList{"--nex", "2"});
+        fails("simulate noise into a T1 map",
               QStringList{"simulate", "a.mri", "--te", "15", "--tr", "-1", "--noise", "-o", "b.mri"});
+
+        const QString f = QStringLiteral(NIFTI_FIXTURES "/");
+        const auto maps = [&](const char *pd, const char *t1, const QStringList &slice = {"--slice", "2"}) {
+            return QStringList{"import", "--pd", f + pd, "--t1", f + t1, "--t2", f + "marker_ras.nii.gz"} + slice
+                + QStringList{"-o", newPath()};
+        };
+        const auto pd = [&](const char *file) { return maps(file, "marker_ras.nii.gz"); };
+        const auto t1 = [&](const char *file) { return maps("marker_ras.nii.gz", file); };
+        fails("import of differing grids", t1("bad_grid.nii.gz"), "do not share one grid");
+        fails("import of a 4-D file", pd("bad_two_volumes.nii.gz"), "holds 2 volumes where one volume is expected");
+        fails("import of complex values", pd("bad_complex.nii.gz"), "holds COMPLEX64 values");
+        fails("import of RGB", t1("bad_rgb.nii.gz"), "holds RGB24 values");
+        fails("import of times in seconds", t1("t1_seconds.nii.gz"), "looks like seconds; import with --seconds");
+        fails("import of a slice outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--slice", "6"}),
+                "axial slice 6 lies outside the volume");
+        fails("import of a world position outside",
+                maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--axis", "sagittal", "--at", "40"}),
+                "sagittal slice 25 lies outside the volume");
+        fails("import of a truncated .nii.gz", pd("bad_truncated.nii.gz"), "the compressed file ends early");
+        fails("import of data shorter than the header says", pd("bad_short_data.nii"),
+                "holds less data than its header declares");
+        fails("import of an unknown label",
+                {"import", "--labels", f + "labels_unknown.nii.gz", "--tissues", f + "tissues.csv", "--slice", "2",
+                 "-o", newPath()},
+                "label 7 at voxel (5, 5, 3) has no row in the tissue table");
+        fails("import from two sources", pd("marker_ras.nii.gz") + QStringList{"--labels", f + "labels.nii.gz"},
+                "give one source");
     }
 
     void badUsageFailsWithOneLine()
@@ -203,7 +225,7 @@ private slots:
         if (lastLine.isEmpty())
             QCOMPARE(run.err.count('\n'), 1);
         else
-            QVERIFY2(run.err.trimmed().split('\n').last().startsWith(lastLine), run.err.constData());
+            QVERIFY2(run.err.trimmed().split('\n').last().contains(lastLine), run.err.constData());
     }
 
     // A PD-weighted recording of the glioblastoma at the reference protocol: white
@@ -237,52 +259,16 @@ private slots:
         QVERIFY(std::fabs(snr[4] / snr[3] - 2) < 0.02);
     }
 
-    void importRefusesBadInputAndWritesNothing_data()
+    // Holes in a map become background with a warning; one volume stored as 4-D reads.
+    void importWarnsOfHolesAndReadsOneVolumeIn4D()
     {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QByteArray>("message");
         const QString f = QStringLiteral(NIFTI_FIXTURES "/");
-        const QStringList slice2{"--slice", "2"};
-        auto maps = [&](const char *pd, const char *t1, const QStringList &slice) {
-            return QStringList{"--pd", f + pd, "--t1", f + t1, "--t2", f + "marker_ras.nii.gz"} + slice;
-        };
-        auto pd = [&](const char *file) { return maps(file, "marker_ras.nii.gz", slice2); };
-        auto t1 = [&](const char *file) { return maps("marker_ras.nii.gz", file, slice2); };
-        const auto row = [](const char *name, const QStringList &arguments, int exitCode, const char *message) {
-            QTest::newRow(name) << arguments << exitCode << QByteArray(message);
-        };
-        row("grids differ", t1("bad_grid.nii.gz"), 1, "do not share one grid");
-        row("4-D file", pd("bad_two_volumes.nii.gz"), 1, "holds 2 volumes where one volume is expected");
-        row("single-volume 4-D file", pd("one_volume_4d.nii.gz"), 0, "");
-        row("complex", pd("bad_complex.nii.gz"), 1, "holds COMPLEX64 values");
-        row("RGB", t1("bad_rgb.nii.gz"), 1, "holds RGB24 values");
-        row("NaN and negative times", t1("t1_holes.nii.gz"), 0,
-            "warning: 2 pixels with NaN or negative values became background");
-        row("times in seconds", t1("t1_seconds.nii.gz"), 1, "looks like seconds; import with --seconds");
-        row("slice index outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--slice", "6"}), 1,
-            "axial slice 6 lies outside the volume");
-        row("world position outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--axis", "sagittal", "--at", "40"}),
-            1, "sagittal slice 25 lies outside the volume");
-        row("truncated .nii.gz", pd("bad_truncated.nii.gz"), 1, "the compressed file ends early");
-        row("data shorter than the header says", pd("bad_short_data.nii"), 1, "holds less data than its header declares");
-        row("unknown label", {"--labels", f + "labels_unknown.nii.gz", "--tissues", f + "tissues.csv", "--slice", "2"}, 1,
-            "label 7 at voxel (5, 5, 3) has no row in the tissue table");
-        row("two sources", pd("marker_ras.nii.gz") + QStringList{"--labels", f + "labels.nii.gz"}, 1, "give one source");
-    }
-
-    void importRefusesBadInputAndWritesNothing()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exitCode);
-        QFETCH(QByteArray, message);
-        QTemporaryDir out;
-        const QString output = out.filePath(QStringLiteral("case.mri"));
-        const ToolRun run = runTool(QStringList{"import"} + arguments + QStringList{"-o", output});
-        QCOMPARE(run.exitCode, exitCode);
-        QVERIFY2(run.err.contains(message), run.err.constData());
-        const QStringList written = QDir(out.path()).entryList(QDir::Files);
-        QCOMPARE(written, exitCode == 0 ? QStringList{QStringLiteral("case.mri")} : QStringList());
+        const QString out = newPath() + ".mri";
+        const ToolRun run = runTool({"import", "--pd", f + "one_volume_4d.nii.gz", "--t1", f + "t1_holes.nii.gz",
+                                     "--t2", f + "marker_ras.nii.gz", "--slice", "2", "-o", out});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.err.contains("warning: 2 pixels with NaN or negative values became background"));
+        QVERIFY(QFileInfo::exists(out));
     }
 };
 
