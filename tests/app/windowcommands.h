@@ -61,7 +61,8 @@ inline QStringList toolBarItems(MainWindow &window)
         for (QAction *action : bar->actions()) {
             auto *button = qobject_cast<QToolButton *>(bar->widgetForAction(action));
             if (button && qobject_cast<QWidgetAction *>(action))
-                items.append("button:" + (button->defaultAction() ? button->defaultAction()->text() : button->toolTip()));
+                items.append("button:"
+                             + (button->defaultAction() ? button->defaultAction()->text() : button->toolTip()));
             else if (button)
                 items.append(action->text());
         }
