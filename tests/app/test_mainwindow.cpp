@@ -1,16 +1,21 @@
-#include "app/mainwindow.h"
-#include "menutexts.h"
+#include "app/aboutbox.h"
 #include "app/relaxon.h"
-#include "modalcloser.h"
-#include "numerics/matrixfile.h"
-#include "numerics/matrixmemory.h"
+#include "app/valuetable.h"
+#include "dialogs/levelcont.h"
 #include "testrunner.h"
+#include "views/mriview.h"
+#include "views/pixeltime.h"
+#include "windowcommands.h"
 
+#include <QClipboard>
 #include <QFileOpenEvent>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
@@ -21,40 +26,65 @@
 #include <QtTest>
 
 #include <cmath>
+#include <limits>
 
 namespace {
-
-QAction *actionTexted(MainWindow &window, const QString &text)
-{
-    for (QAction *action : window.findChildren<QAction *>()) {
-        if (action->text() == text)
-            return action;
-    }
-    return nullptr;
-}
 
 QSettings store()
 {
     return QSettings(QStringLiteral("Relaxon"), QStringLiteral("relaxon"));
 }
 
-// The built-in cases the File menu should list: what the resources hold, by name.
-QStringList builtInCaseNames()
-{
-    QStringList names = QDir(QStringLiteral(":files")).entryList(QDir::Files, QDir::Name);
-    return names.mid(0, MainWindow::builtInCaseSlots);
-}
-
 // A 2 x 3 matrix file without a tail: a plain image case.
 bool writePlainCase(const QString &path)
 {
-    double **m = dmatrix(1, 2, 1, 3);
-    for (int i = 1; i <= 2; ++i)
-        for (int j = 1; j <= 3; ++j)
-            m[i][j] = 10 * i + j;
-    const int ok = putmatrix(QFile::encodeName(path).constData(), m, 2, 3, 0, nullptr, nullptr, nullptr);
-    free_dmatrix(m, 1, 2, 1);
-    return ok == 1;
+    return writeCaseMatrix(path, 2, 3, [](int32 i, int32 j) { return 10.0 * i + j; }, QByteArray());
+}
+
+// Three quarters of the screen, 50 pixels in from its corner.
+QRect defaultGeometry()
+{
+    const QRect available = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry();
+    return QRect(available.topLeft() + QPoint(50, 50),
+                 QSize(int(std::lround(0.75 * available.width())), int(std::lround(0.75 * available.height()))));
+}
+
+const QString glioblastoma = QStringLiteral(":/files/glioblastoma.mri");
+const QString dti = QStringLiteral(":/files/dti.mri");
+const QString fmri = QStringLiteral(":/files/fmri.mri");
+const QString plainImage = QStringLiteral(":/files/mrt1.mri");
+const QString noteOnClipboard = QStringLiteral("left alone");
+const QString preText = QString::fromUtf8("Allow 180\u00ba pre-pulse (Inverse Recovery)");
+const QString dtiText = QStringLiteral("Allow gradient double-pulse (Diffusion Imaging)");
+const QStringList mriToolBar{"button:&Open from disk...", "&Level and Width", "&Follow Active View",
+                             "&Measure Region", "&Animation", "&New recording"};
+const QStringList mriMenus{"&File", "&Edit", "&View", "&Simulation", "&Window", "|", "&Help"};
+const QStringList windowCommands{"Cl&ose Active", "Close &All", "|", "&Tile", "&Cascade", "|", "Ne&xt", "Pre&vious"};
+
+QStringList menuTexts(MainWindow &window, const QString &title)
+{
+    QMenu *menu = menuTitled(window, title);
+    if (!menu)
+        return {};
+    emit menu->aboutToShow();
+    return visibleTexts(menu->actions());
+}
+
+QList<QAction *> windowEntries(MainWindow &window)
+{
+    menuTexts(window, QStringLiteral("&Window"));
+    return menuTitled(window, QStringLiteral("&Window"))->actions().mid(windowCommands.size() + 1);
+}
+
+void activate(MainWindow &window, int index)
+{
+    QMdiArea *area = window.documentArea();
+    area->setActiveSubWindow(area->subWindowList(QMdiArea::CreationOrder).at(index));
+}
+
+QString clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
 }
 
 } // namespace
@@ -67,26 +97,23 @@ private slots:
     void initTestCase();
     void init();
 
-    void menusOfTheNoCasePhase();
-    void toolBarOfTheNoCasePhase();
-    void openButtonMenuListsCasesAndOpen();
-    void actionTable_data();
-    void actionTable();
-    void statusBarStartsReadyWithHiddenReadouts();
-    void titleIsApplicationNameWithoutCase();
-    void titleNamesLoadedFile();
-    void unreadableFileIsReportedAndChangesNothing();
-    void failedLoadKeepsThePreviousCase();
-    void secondLoadRestoresTheNoCaseBars();
-    void emptyStoreGivesComputedDefault();
-    void positionWithoutSizeTakesDefaultSize();
-    void unusableStoredGeometryFallsBackToDefault_data();
-    void unusableStoredGeometryFallsBackToDefault();
-    void closingStoresGeometryForNextStart();
-    void unwritableSettingsStoreIsSurvived();
-    void exitClosesTheWindow();
-    void fileOpenEventLoadsExistingFile();
-    void fileOpenEventForMissingFileIsDropped();
+    void noCaseBarsAlsoAfterASecondLoad();
+    void loadingNamesTheFileAndAFailedLoadKeepsThePreviousCase();
+    void storedGeometry_data();
+    void storedGeometry();
+    void exitStoresGeometryForNextStartWhereItCan();
+    void fileOpenEventLoadsOnlyAnExistingFile();
+    void aboutBoxShowsVersionLogoAndLinks();
+    void aboutCommandShowsBoxWithoutHelpButton();
+    void recordingsOpenSideBySideAndASecondLoadTearsThemDown();
+    void subWindowsAreSizedToTheirPicture();
+    void windowMenuListsActivatesAndClosesSubWindows();
+    void permissionTogglesFlipTheSwitchesAcrossLoads();
+    void followActiveCouplesReadoutsAndLevelDialogs();
+    void functionalCaseCommands();
+    void roundingTruncatesAfterAddingAHalf_data();
+    void roundingTruncatesAfterAddingAHalf();
+    void clipboardCommandsOfRecordingsAndMaps();
 
 private:
     QTemporaryDir settingsDir;
@@ -107,238 +134,118 @@ void MainWindowTest::initTestCase()
 void MainWindowTest::init()
 {
     store().clear();
+    QGuiApplication::clipboard()->setText(noteOnClipboard);
 }
 
-void MainWindowTest::menusOfTheNoCasePhase()
+void MainWindowTest::noCaseBarsAlsoAfterASecondLoad()
 {
-    MainWindow window;
-    QCOMPARE(visibleTexts(window.menuBar()->actions()),
-             (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&File")->actions()),
-             (builtInCaseNames() + QStringList{"|", "&Open from disk...", QString::fromUtf8("&Import NIfTI\u2026"), "&Close", "E&xit"}));
-    QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
-    QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
-    QCOMPARE(visibleTexts(menuTitled(window, "&Help")->actions()), QStringList{"&About..."});
-}
-
-void MainWindowTest::toolBarOfTheNoCasePhase()
-{
-    MainWindow window;
-    const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
-    QCOMPARE(bars.size(), 1);
-    QToolBar *bar = bars.first();
-    QCOMPARE(bar->windowTitle(), QStringLiteral("Relaxon"));
-    QCOMPARE(bar->iconSize(), QSize(16, 16));
-    QVERIFY(!bar->isMovable());
-
-    const QList<QAction *> items = bar->actions();
-    QCOMPARE(items.size(), 2);
-    auto *openItem = qobject_cast<QWidgetAction *>(items.at(0));
-    QVERIFY(openItem);
-    auto *openButton = qobject_cast<QToolButton *>(openItem->defaultWidget());
-    QVERIFY(openButton);
-    QCOMPARE(openButton->defaultAction()->text(), QStringLiteral("&Open from disk..."));
-    QCOMPARE(openButton->popupMode(), QToolButton::InstantPopup);
-    QCOMPARE(items.at(1)->text(), QStringLiteral("&Level and Width"));
-}
-
-void MainWindowTest::openButtonMenuListsCasesAndOpen()
-{
-    MainWindow window;
-    auto *openItem = qobject_cast<QWidgetAction *>(window.findChild<QToolBar *>()->actions().at(0));
-    auto *openButton = qobject_cast<QToolButton *>(openItem->defaultWidget());
-    QMenu *menu = openButton->menu();
-    QVERIFY(menu);
-    QCOMPARE(visibleTexts(menu->actions()), (builtInCaseNames() + QStringList{"|", "&Open from disk..."}));
-    // All ten slots exist; the ones without a case stay hidden.
-    QCOMPARE(menu->actions().size(), MainWindow::builtInCaseSlots + 2);
-}
-
-void MainWindowTest::actionTable_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shortcut");
-    QTest::addColumn<QString>("statusTip");
-    QTest::addColumn<bool>("hasIcon");
-    QTest::addColumn<bool>("checkable");
-
-    QTest::newRow("open") << "&Open from disk..." << "Ctrl+O" << "Open an existing file" << true << false;
-    QTest::newRow("close") << "&Close" << "Ctrl+W" << "Close current MRI data set" << false << false;
-    QTest::newRow("exit") << "E&xit" << "Ctrl+Q" << "Exit Relaxon" << false << false;
-    QTest::newRow("level") << "&Level and Width" << "Ctrl+L" << "Set window level and width" << true << false;
-    QTest::newRow("follow") << "&Follow Active View" << "Ctrl+F"
-                            << "All views take level and width from active view" << true << true;
-    QTest::newRow("copy image") << "&Copy Image" << "Ctrl+C" << "Copy the current image to the clipboard"
-                                << true << false;
-    QTest::newRow("copy values") << "Copy &Values" << "Shift+Ctrl+C"
-                                 << "Copy the signal strenght values to the clipboard" << true << false;
-    QTest::newRow("about") << "&About..." << "" << "Show the About box" << true << false;
-}
-
-void MainWindowTest::actionTable()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, shortcut);
-    QFETCH(QString, statusTip);
-    QFETCH(bool, hasIcon);
-    QFETCH(bool, checkable);
-
-    MainWindow window;
-    QAction *action = actionTexted(window, text);
-    QVERIFY(action);
-    QCOMPARE(action->shortcut(), QKeySequence(shortcut));
-    QCOMPARE(action->statusTip(), statusTip);
-    QCOMPARE(!action->icon().isNull(), hasIcon);
-    if (hasIcon)
-        QVERIFY2(!action->icon().pixmap(16, 16).isNull(), "icon resource missing");
-    QCOMPARE(action->isCheckable(), checkable);
-    QVERIFY(action->isEnabled());
-}
-
-void MainWindowTest::statusBarStartsReadyWithHiddenReadouts()
-{
+    const QString path = dataDir.filePath(QStringLiteral("twice.mri"));
+    QVERIFY(writePlainCase(path));
+    QStringList cases = QDir(QStringLiteral(":files")).entryList(QDir::Files, QDir::Name);
+    cases = cases.mid(0, MainWindow::builtInCaseSlots);
     MainWindow window;
     window.show();
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Ready"));
-    QVERIFY(window.session().levelLabel && window.session().widthLabel);
-    QCOMPARE(window.session().levelLabel->parentWidget(), window.statusBar());
-    QCOMPARE(window.session().widthLabel->parentWidget(), window.statusBar());
     QVERIFY(!window.session().levelLabel->isVisible());
     QVERIFY(!window.session().widthLabel->isVisible());
+    for (int load = 0; load < 3; ++load) {
+        QCOMPARE(visibleTexts(window.menuBar()->actions()), (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
+        QCOMPARE(visibleTexts(menuTitled(window, "&File")->actions()),
+                 (cases + QStringList{"|", "&Open from disk...", QString::fromUtf8("&Import NIfTI\u2026"), "&Close",
+                                      "E&xit"}));
+        QCOMPARE(visibleTexts(menuTitled(window, "&Edit")->actions()), QStringList{"&Copy Image"});
+        QCOMPARE(visibleTexts(menuTitled(window, "&View")->actions()), QStringList{"&Level and Width"});
+
+        const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
+        QCOMPARE(bars.size(), 1);
+        const QList<QAction *> items = bars.first()->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.at(1)->text(), QStringLiteral("&Level and Width"));
+        auto *openButton = qobject_cast<QToolButton *>(qobject_cast<QWidgetAction *>(items.at(0))->defaultWidget());
+        // All ten slots exist; the ones without a case stay hidden.
+        QCOMPARE(openButton->menu()->actions().size(), MainWindow::builtInCaseSlots + 2);
+        QCOMPARE(visibleTexts(openButton->menu()->actions()), (cases + QStringList{"|", "&Open from disk..."}));
+
+        window.loadFile(path);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
-void MainWindowTest::titleIsApplicationNameWithoutCase()
+void MainWindowTest::loadingNamesTheFileAndAFailedLoadKeepsThePreviousCase()
 {
     MainWindow window;
-    QCOMPARE(window.windowTitle(), QCoreApplication::applicationName());
     QCOMPARE(window.windowTitle(), QStringLiteral("test_mainwindow"));
-}
-
-void MainWindowTest::titleNamesLoadedFile()
-{
-    const QString path = dataDir.filePath(QStringLiteral("plain.mri"));
+    const QString path = dataDir.filePath(QStringLiteral("kept.mri"));
     QVERIFY(writePlainCase(path));
-    MainWindow window;
     window.loadFile(path);
-    QCOMPARE(window.windowTitle(), QStringLiteral("plain.mri[*] - test_mainwindow"));
-    QVERIFY(!window.isWindowModified());
+    QCOMPARE(window.windowTitle(), QStringLiteral("kept.mri[*] - test_mainwindow"));
     QVERIFY(window.session().caseLoaded);
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("File loaded"));
-}
+    QWidget *view = window.centralWidget();
 
-void MainWindowTest::unreadableFileIsReportedAndChangesNothing()
-{
-    MainWindow window;
     window.session().unitsLabel = QStringLiteral("mV");
     window.session().invertScale = true;
     const QString missing = dataDir.filePath(QStringLiteral("missing.mri"));
-    QString title;
-    QString text;
-    ModalCloser closer([&](QDialog *dialog) {
-        title = dialog->windowTitle();
-        if (auto *box = qobject_cast<QMessageBox *>(dialog))
-            text = box->text();
-    });
+    ModalDriver driver;
     window.loadFile(missing);
-    QVERIFY(closer.seen);
-    QCOMPARE(title, QStringLiteral("Relaxon"));
-    QCOMPARE(text, QStringLiteral("Cannot read file %1.").arg(missing));
-    QCOMPARE(window.windowTitle(), QStringLiteral("test_mainwindow"));
-    QVERIFY(!window.session().caseLoaded);
+    QCOMPARE(driver.messages.size(), 1);
+    QCOMPARE(driver.messages.first().title, QStringLiteral("Relaxon"));
+    QCOMPARE(driver.messages.first().text, QStringLiteral("Cannot read file %1.").arg(missing));
+    QCOMPARE(window.centralWidget(), view);
+    QCOMPARE(window.windowTitle(), QStringLiteral("kept.mri[*] - test_mainwindow"));
     // The load resets these before it reads, even when the read fails.
     QCOMPARE(window.session().unitsLabel, QStringLiteral("Signal strength"));
     QVERIFY(!window.session().invertScale);
 }
 
-void MainWindowTest::failedLoadKeepsThePreviousCase()
-{
-    const QString path = dataDir.filePath(QStringLiteral("kept.mri"));
-    QVERIFY(writePlainCase(path));
-    MainWindow window;
-    window.loadFile(path);
-    QWidget *view = window.centralWidget();
-    QVERIFY(view);
-    ModalCloser closer([](QDialog *) {});
-    window.loadFile(dataDir.filePath(QStringLiteral("absent.mri")));
-    QVERIFY(closer.seen);
-    QCOMPARE(window.centralWidget(), view);
-    QCOMPARE(window.windowTitle(), QStringLiteral("kept.mri[*] - test_mainwindow"));
-}
-
-void MainWindowTest::secondLoadRestoresTheNoCaseBars()
-{
-    const QString path = dataDir.filePath(QStringLiteral("twice.mri"));
-    QVERIFY(writePlainCase(path));
-    MainWindow window;
-    window.loadFile(path);
-    window.loadFile(path);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-    QCOMPARE(visibleTexts(window.menuBar()->actions()),
-             (QStringList{"&File", "&Edit", "&View", "|", "&Help"}));
-    const QList<QToolBar *> bars = window.findChildren<QToolBar *>();
-    QCOMPARE(bars.size(), 1);
-    QCOMPARE(bars.first()->actions().size(), 2);
-    QCOMPARE(window.findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly).size(), 0);
-    QCOMPARE(window.menuBar()->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly).size(), 4);
-}
-
-void MainWindowTest::emptyStoreGivesComputedDefault()
-{
-    const QRect available = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry();
-    MainWindow window;
-    QCOMPARE(window.pos(), available.topLeft() + QPoint(50, 50));
-    QCOMPARE(window.size(), QSize(int(std::lround(0.75 * available.width())),
-                                  int(std::lround(0.75 * available.height()))));
-}
-
-void MainWindowTest::positionWithoutSizeTakesDefaultSize()
-{
-    store().setValue(QStringLiteral("pos"), QPoint(100, 120));
-    MainWindow window;
-    QCOMPARE(window.pos(), QPoint(100, 120));
-    QCOMPARE(window.size(), QSize(700, 700));
-}
-
-void MainWindowTest::unusableStoredGeometryFallsBackToDefault_data()
+void MainWindowTest::storedGeometry_data()
 {
     const QSize screen = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry().size();
     QTest::addColumn<QVariant>("pos");
     QTest::addColumn<QVariant>("size");
-    QTest::newRow("position on no screen") << QVariant(QPoint(-30000, 40000)) << QVariant(QSize(300, 200));
-    QTest::newRow("unreadable text") << QVariant(QStringLiteral("garbage")) << QVariant(QStringLiteral("also"));
-    QTest::newRow("below the minimum") << QVariant(QPoint(100, 120)) << QVariant(QSize(40, 30));
-    QTest::newRow("negative height") << QVariant(QPoint(100, 120)) << QVariant(QSize(300, -20));
+    QTest::addColumn<QRect>("expected"); // null: the computed default
+
+    QTest::newRow("nothing stored") << QVariant() << QVariant() << QRect();
+    QTest::newRow("position without size") << QVariant(QPoint(100, 120)) << QVariant() << QRect(100, 120, 700, 700);
+    QTest::newRow("position on no screen") << QVariant(QPoint(-30000, 40000)) << QVariant(QSize(300, 200)) << QRect();
+    QTest::newRow("unreadable text") << QVariant(QStringLiteral("garbage")) << QVariant(QStringLiteral("also"))
+                                     << QRect();
+    QTest::newRow("below the minimum") << QVariant(QPoint(100, 120)) << QVariant(QSize(40, 30)) << QRect();
+    QTest::newRow("negative height") << QVariant(QPoint(100, 120)) << QVariant(QSize(300, -20)) << QRect();
     QTest::newRow("wider than the screen")
-        << QVariant(QPoint(100, 120)) << QVariant(QSize(screen.width() + 1, 300));
+        << QVariant(QPoint(100, 120)) << QVariant(QSize(screen.width() + 1, 300)) << QRect();
 }
 
-void MainWindowTest::unusableStoredGeometryFallsBackToDefault()
+void MainWindowTest::storedGeometry()
 {
     QFETCH(QVariant, pos);
     QFETCH(QVariant, size);
-    const QRect available = QGuiApplication::screenAt(QPoint(0, 0))->availableGeometry();
+    QFETCH(QRect, expected);
     {
         QSettings settings = store();
-        settings.setValue(QStringLiteral("pos"), pos);
-        settings.setValue(QStringLiteral("size"), size);
+        if (pos.isValid())
+            settings.setValue(QStringLiteral("pos"), pos);
+        if (size.isValid())
+            settings.setValue(QStringLiteral("size"), size);
     }
     MainWindow window;
-    QCOMPARE(window.pos(), available.topLeft() + QPoint(50, 50));
-    QCOMPARE(window.size(), QSize(int(std::lround(0.75 * available.width())),
-                                  int(std::lround(0.75 * available.height()))));
+    const QRect wanted = expected.isNull() ? defaultGeometry() : expected;
+    QCOMPARE(window.pos(), wanted.topLeft());
+    QCOMPARE(window.size(), wanted.size());
 }
 
-void MainWindowTest::closingStoresGeometryForNextStart()
+void MainWindowTest::exitStoresGeometryForNextStartWhereItCan()
 {
     QPoint closedAt;
     QSize closedSize;
     {
         MainWindow first;
         first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
         first.resize(420, 310);
         first.move(60, 70);
-        QVERIFY(first.close());
+        command(first, "E&xit")->trigger();
+        QVERIFY(!first.isVisible());
         closedAt = first.pos();
         closedSize = first.size();
     }
@@ -347,64 +254,446 @@ void MainWindowTest::closingStoresGeometryForNextStart()
     MainWindow second;
     QCOMPARE(second.pos(), closedAt);
     QCOMPARE(second.size(), closedSize);
-}
 
-void MainWindowTest::unwritableSettingsStoreIsSurvived()
-{
     // Nobody, not even the superuser, can create a folder below /proc.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QStringLiteral("/proc/relaxon-settings"));
-    {
-        MainWindow window;
-        window.show();
-        window.resize(420, 310);
-        QVERIFY(window.close());
-        QVERIFY(!window.isVisible());
-    }
-    MainWindow again;
-    QVERIFY(again.size().isValid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/proc/relaxon-settings"));
+    second.show();
+    QVERIFY(second.close());
+    MainWindow third;
+    QVERIFY(third.size().isValid());
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
 }
 
-void MainWindowTest::exitClosesTheWindow()
-{
-    MainWindow window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    actionTexted(window, QStringLiteral("E&xit"))->trigger();
-    QVERIFY(!window.isVisible());
-    QVERIFY(store().contains(QStringLiteral("pos")));
-}
-
-void MainWindowTest::fileOpenEventLoadsExistingFile()
+void MainWindowTest::fileOpenEventLoadsOnlyAnExistingFile()
 {
     const QString path = dataDir.filePath(QStringLiteral("opened.mri"));
     QVERIFY(writePlainCase(path));
     MainWindow window;
     auto *app = qobject_cast<Relaxon *>(qApp);
-    QVERIFY(app);
     app->mainWindow = &window;
+    ModalDriver driver;
+    QFileOpenEvent gone(dataDir.filePath(QStringLiteral("gone.mri")));
+    QVERIFY(QCoreApplication::sendEvent(app, &gone));
+    QVERIFY2(driver.messages.isEmpty(), "a vanished file must not reach the loader and its warning");
+    QVERIFY(!window.session().caseLoaded);
     QFileOpenEvent event(path);
     QVERIFY(QCoreApplication::sendEvent(app, &event));
     app->mainWindow = nullptr;
     QCOMPARE(window.windowTitle(), QStringLiteral("opened.mri[*] - test_mainwindow"));
-    QVERIFY(window.session().caseLoaded);
 }
 
-void MainWindowTest::fileOpenEventForMissingFileIsDropped()
+void MainWindowTest::aboutBoxShowsVersionLogoAndLinks()
+{
+    AboutBox box;
+    const QStringList lines = box.versionLabel->text().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), QStringLiteral("2.4"));
+    static const QRegularExpression stamp(QStringLiteral(
+        "^(Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) [1-9][0-9]? [0-9]{4}; [0-2][0-9]:[0-5][0-9]:[0-6][0-9]$"));
+    QVERIFY2(stamp.match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
+    QCOMPARE(box.label->pixmap().size(), QSize(128, 128));
+    QVERIFY(box.affiliationLabel->openExternalLinks());
+    // Installed or not, the link leads to a guide that is there.
+    const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
+    const QUrl guide(href.match(box.affiliationLabel->text()).captured(1));
+    QCOMPARE(QFileInfo(guide.toLocalFile()).fileName(), QStringLiteral("user-guide.md"));
+    QVERIFY(QFileInfo::exists(guide.toLocalFile()));
+}
+
+void MainWindowTest::aboutCommandShowsBoxWithoutHelpButton()
 {
     MainWindow window;
-    auto *app = qobject_cast<Relaxon *>(qApp);
-    app->mainWindow = &window;
-    ModalCloser closer([](QDialog *) {});
-    QFileOpenEvent event(dataDir.filePath(QStringLiteral("gone.mri")));
-    QVERIFY(QCoreApplication::sendEvent(app, &event));
-    app->mainWindow = nullptr;
-    QVERIFY2(!closer.seen, "a vanished file must not reach the loader and its warning");
-    QCOMPARE(window.windowTitle(), QStringLiteral("test_mainwindow"));
-    QVERIFY(!window.session().caseLoaded);
+    bool shownAsAsked = false;
+    ModalDriver driver([&](QWidget *modal) {
+        shownAsAsked = qobject_cast<AboutBox *>(modal) && modal->parentWidget() == &window
+                       && !modal->windowFlags().testFlag(Qt::WindowContextHelpButtonHint);
+        static_cast<QDialog *>(modal)->accept();
+    });
+    command(window, "&About...")->trigger();
+    QVERIFY(shownAsAsked);
+    // The box lived only while it was shown.
+    QVERIFY(window.findChildren<AboutBox *>().isEmpty());
+}
+
+void MainWindowTest::recordingsOpenSideBySideAndASecondLoadTearsThemDown()
+{
+    MainWindow window;
+    window.show();
+    // Without a view, or with an empty document area, the commands have nothing to act on.
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&window, &right);
+    QVERIFY(!right.isAccepted());
+    command(window, "&Copy Image")->trigger();
+    command(window, "&Level and Width")->trigger();
+    loadAccepting(window, glioblastoma, "40", "500", false);
+    QVERIFY(window.documentArea()->subWindowList().isEmpty());
+    QCOMPARE(menuTexts(window, "&Simulation"), (QStringList{"&New recording", "&Animation", preText}));
+    // Shown twice, the menu is rebuilt, not added to.
+    QCOMPARE(menuTexts(window, "&Window"), windowCommands);
+    QCOMPARE(menuTexts(window, "&Window"), windowCommands);
+    command(window, "&Level and Width")->trigger();
+    QVERIFY(window.findChildren<QDialog *>().isEmpty());
+    window.session().selectedPixel = QPoint(0, 0);
+    command(window, "Copy &Values")->trigger();
+    command(window, "&Copy Image")->trigger();
+    QCOMPARE(clipboardText(), noteOnClipboard);
+
+    newRecording(window, QStringLiteral("40"), QStringLiteral("500"));
+    QCOMPARE(window.centralWidget(), window.documentArea());
+    QCOMPARE(visibleTexts(window.menuBar()->actions()), mriMenus);
+    QCOMPARE(menuTexts(window, "&Edit"), (QStringList{"&Copy Image", "Copy &Values", "Copy &Region Values"}));
+    QCOMPARE(menuTexts(window, "&View"), (QStringList{"&Level and Width", "&Follow Active View", "&Measure Region"}));
+    QCOMPARE(toolBarItems(window), mriToolBar);
+
+    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
+    newRecording(window, QStringLiteral("15"), QStringLiteral("500"));
+    newRecording(window, QStringLiteral("20"), QStringLiteral("900"), {}, false); // cancelled: no sub-window
+    QStringList titles;
+    for (MriView *view : window.mdiViews())
+        titles.append(view->windowTitle());
+    QCOMPARE(titles, (QStringList{" Te=40 / Tr=500", " Te=100 / Tr=3000", " Te=15 / Tr=500"}));
+    QCOMPARE(window.activeView(), window.mdiViews().last());
+    QCOMPARE(window.session().recording.te, 15);
+
+    QPointer<QMdiArea> oldArea = window.documentArea();
+    QPointer<MriView> oldView = window.mdiViews().first();
+    loadAccepting(window, QStringLiteral(":/files/oligodendroglioma.mri"));
+    // Gone at once, so nothing of the old case can run on against the new data.
+    QVERIFY(oldArea.isNull());
+    QVERIFY(oldView.isNull());
+    QCOMPARE(window.session().selectedPixel, QPoint(-1, -1));
+    QCOMPARE(visibleTexts(window.menuBar()->actions()), mriMenus);
+    QCOMPARE(toolBarItems(window), mriToolBar);
+    QCOMPARE(menuTexts(window, "&Window"), (windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"}));
+}
+
+void MainWindowTest::subWindowsAreSizedToTheirPicture()
+{
+    MainWindow window;
+    window.session().allowDti = true;
+    window.show();
+    // One screen pixel per image pixel, the status bar below; diffusion tensors at double size.
+    {
+        ModalDriver driver(answerTiming("40", "500", true, [](TeTr &dialog) { dialog.dtiDti->setChecked(true); }));
+        window.loadFile(dti);
+    }
+    MriView *view = window.mdiViews().first();
+    QCOMPARE(view->technique(), int(TechniqueDti));
+    QCOMPARE(view->size(), QSize(512, 512 + view->viewStatusBar()->height()));
+
+    loadAccepting(window, glioblastoma);
+    view = window.mdiViews().first();
+    QCOMPARE(view->size(), QSize(256, 256 + view->viewStatusBar()->height()));
+    QCOMPARE(view->pictureRect().width, 256);
+    // An animation gets room for its controls, and no level dialog.
+    QAction *level = command(window, "&Level and Width");
+    command(window, "&Animation")->trigger();
+    view = window.mdiViews().last();
+    QCOMPARE(view->windowTitle(), QStringLiteral(" animation"));
+    QCOMPARE(view->size(), QSize(296, 286 + view->viewStatusBar()->height()));
+    QVERIFY(!level->isEnabled());
+    window.documentArea()->closeAllSubWindows();
+    QVERIFY(level->isEnabled());
+    command(window, "&Animation")->trigger();
+    window.loadFile(plainImage);
+    QVERIFY(level->isEnabled());
+    level->trigger();
+    QVERIFY(LevelCont::of(window.singleView()));
+    QCOMPARE(toolBarItems(window), (QStringList{"button:&Open from disk...", "&Level and Width"}));
+
+    // A small case still gets room for its title and read-outs.
+    const QString small = dataDir.filePath(QStringLiteral("small.mri"));
+    QVERIFY(writeUniformCase(small, 64, 64));
+    loadAccepting(window, small);
+    view = window.mdiViews().first();
+    QCOMPARE(view->size(), view->minimumSize());
+}
+
+void MainWindowTest::windowMenuListsActivatesAndClosesSubWindows()
+{
+    const QString path = dataDir.filePath(QStringLiteral("small.mri"));
+    QVERIFY(writeUniformCase(path, 8, 8));
+    MainWindow window;
+    window.session().allowMaps = true;
+    window.show();
+    loadAccepting(window, path);
+    QCOMPARE(menuTexts(window, "&Simulation"),
+             (QStringList{"&New recording", "&Animation", "&Hydrogen density", "T&1", "T&2", preText}));
+    for (int i = 0; i < 11; ++i)
+        command(window, i % 2 ? "T&1" : "T&2")->trigger();
+    QStringList expected = windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"};
+    for (int i = 2; i <= 12; ++i)
+        expected.append((i <= 9 ? QStringLiteral("&%1") : QStringLiteral("%1")).arg(i) + (i % 2 ? " T1" : " T2"));
+    QCOMPARE(menuTexts(window, "&Window"), expected);
+
+    // Only the active sub-window's entry carries the check mark.
+    QList<QAction *> entries = windowEntries(window);
+    for (int i = 0; i < entries.size(); ++i)
+        QCOMPARE(entries.at(i)->isChecked(), i == 11);
+    entries.at(1)->trigger();
+    QCOMPARE(window.activeView(), window.mdiViews().at(1));
+    entries = windowEntries(window);
+    QVERIFY(entries.at(1)->isChecked());
+    QVERIFY(!entries.at(11)->isChecked());
+
+    QAction *closeAll = menuTitled(window, "&Window")->actions().at(1);
+    QVERIFY(closeAll->isEnabled());
+    QPointer<MriView> view = window.mdiViews().first();
+    closeAll->trigger();
+    QVERIFY(window.mdiViews().isEmpty());
+    QVERIFY(!closeAll->isEnabled());
+    QTRY_VERIFY(view.isNull()); // views are deleted when their window closes
+}
+
+
+void MainWindowTest::permissionTogglesFlipTheSwitchesAcrossLoads()
+{
+    MainWindow window;
+    window.session().allowDti = true; // as the command line's -g leaves it
+    window.show();
+    loadAccepting(window, dti);
+    QCOMPARE(menuTexts(window, "&Simulation"), (QStringList{"&New recording", "&Animation", preText, dtiText}));
+    QVERIFY(command(window, dtiText)->isChecked());
+    QVERIFY(!command(window, preText)->isChecked());
+    command(window, preText)->trigger();
+    QVERIFY(window.session().allowPrepulse);
+
+    // The switches survive the load, and the new toggles show them.
+    loadAccepting(window, dti);
+    QAction *pre = command(window, preText);
+    QVERIFY(pre->isChecked());
+    pre->trigger();
+    QVERIFY(!window.session().allowPrepulse);
+    QVERIFY(!pre->isChecked());
+    QVERIFY(window.session().allowDti);
+
+    // Diffusion chosen but not allowed: the image has no weighting, and neither has the view.
+    command(window, dtiText)->trigger();
+    QVERIFY(!window.session().allowDti);
+    QVERIFY(!command(window, dtiText)->isChecked());
+    window.session().recording.technique = TechniqueDwi;
+    newRecording(window, QStringLiteral("60"), QStringLiteral("2000"));
+    QCOMPARE(window.activeView()->windowTitle(), QStringLiteral(" Te=60 / Tr=2000"));
+    QCOMPARE(window.activeView()->technique(), int(TechniqueNone));
+}
+
+void MainWindowTest::followActiveCouplesReadoutsAndLevelDialogs()
+{
+    MainWindow window;
+    window.session().allowDti = true;
+    window.show();
+    loadAccepting(window, dti);
+    newRecording(window, QStringLiteral("100"), QStringLiteral("3000"));
+    MriView *first = window.mdiViews().at(0);
+    MriView *second = window.mdiViews().at(1);
+    QAction *level = command(window, "&Level and Width");
+    level->trigger();
+    LevelCont *secondDialog = LevelCont::of(second);
+    QVERIFY(secondDialog && secondDialog->isVisible());
+    QVERIFY(!LevelCont::of(first));
+    level->trigger();
+    QVERIFY(!secondDialog->isVisible());
+    level->trigger();
+    first->setLevelWidth(300, 400);
+    second->setLevelWidth(1234, 1400);
+
+    QAction *follow = command(window, "&Follow Active View");
+    follow->setChecked(true);
+    QVERIFY(window.session().followActive);
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1234 "));
+    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1400 "));
+    // The view keeps its own window; it only paints with the active one.
+    QCOMPARE(first->displayLevel(), 300.0);
+
+    // The first view leads: the second paints with its window and says so, in its dialog too.
+    activate(window, 0);
+    QCOMPARE(second->levelReadout()->text(), QStringLiteral(" wl:  300 "));
+    QCOMPARE(second->displayLevel(), 1234.0);
+    first->setLevelWidth(1189, 1351);
+    QCOMPARE(secondDialog->levelEdit->text(), QStringLiteral("1189"));
+    QCOMPARE(second->widthReadout()->text(), QStringLiteral(" ww: 1351 "));
+
+    // A window set in the leader's dialog reaches the follower's read-outs and dialog.
+    activate(window, 1);
+    QCOMPARE(secondDialog->levelEdit->text(), QStringLiteral("1234"));
+    first->showLevelDialog(true);
+    LevelCont *firstDialog = LevelCont::of(first);
+    secondDialog->levelSlider->setValue(700);
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl:  700 "));
+    QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("700"));
+    QCOMPARE(firstDialog->currentView(), second);
+
+    // Following off: each view shows its own window again.
+    follow->setChecked(false);
+    QCOMPARE(firstDialog->levelEdit->text(), QStringLiteral("1189"));
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1189 "));
+    QCOMPARE(first->widthReadout()->text(), QStringLiteral(" ww: 1351 "));
+    QCOMPARE(firstDialog->currentView(), first);
+
+    // An ADC view shows no signal strengths: leading, it leaves the others to their own windows.
+    newRecording(window, QStringLiteral("60"), QStringLiteral("2000"),
+                 [](TeTr &dialog) { dialog.dtiAdc->setChecked(true); });
+    QCOMPARE(window.activeView()->technique(), int(TechniqueAdc));
+    follow->setChecked(true);
+    QCOMPARE(first->levelReadout()->text(), QStringLiteral(" wl: 1189 "));
+    QCOMPARE(firstDialog->currentView(), first);
+    QCOMPARE(secondDialog->currentView(), second);
+}
+
+void MainWindowTest::functionalCaseCommands()
+{
+    MainWindow window;
+    window.show();
+    loadAccepting(window, glioblastoma);
+    window.loadFile(fmri);
+    MriView *view = window.singleView();
+    QVERIFY(!window.documentArea());
+    QCOMPARE(window.centralWidget(), view);
+    QVERIFY(!menuTitled(window, "&Simulation") && !menuTitled(window, "&Window"));
+    QCOMPARE(menuTexts(window, "&Edit"), QStringList{"&Copy Image"});
+    QCOMPARE(toolBarItems(window), (QStringList{"button:&Open from disk...", "&Level and Width", "&Bold Signal",
+                                                "Play &fMRI Movie", "button:Choose fMRI Display mode"}));
+    QCOMPARE(menuTexts(window, "&View"),
+             (QStringList{"&Level and Width", "&Bold Signal", "Play &fMRI Movie", "&Modality"}));
+    const QList<QAction *> modes = menuTitled(window, "&View")->actions().last()->menu()->actions();
+    QCOMPARE(visibleTexts(modes), (QStringList{"&Show MRI", "&Show fMRI Statistics", "&Show Both"}));
+    QVERIFY(modes.at(0)->isChecked());
+    QCOMPARE(view->fmriMode(), 0);
+
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(&window, &right);
+    QVERIFY(right.isAccepted());
+    QCOMPARE(view->frame(), 1);
+    for (int mode : {1, 2, 0}) {
+        modes.at(mode)->trigger();
+        QCOMPARE(view->fmriMode(), mode);
+    }
+    QCOMPARE(view->frame(), 1);
+    // The frame index wraps backwards from the first frame to the last.
+    QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    QApplication::sendEvent(&window, &left);
+    QApplication::sendEvent(&window, &left);
+    QCOMPARE(view->frame(), window.session().caseData.frames - 1);
+
+    QAction *movie = command(window, "Play &fMRI Movie");
+    movie->trigger();
+    QVERIFY(view->moviePlaying());
+    QTRY_VERIFY(view->frame() != window.session().caseData.frames - 1);
+    movie->trigger();
+    QVERIFY(!view->moviePlaying());
+
+    // The time curve is a window of its own: it keeps its place and closes with the main window.
+    PixelTime *curve = view->timeCurve();
+    QAction *bold = command(window, "&Bold Signal");
+    if (!curve->isVisible())
+        bold->trigger();
+    curve->move(37, 41);
+    bold->trigger();
+    QVERIFY(!curve->isVisible());
+    bold->trigger();
+    QCOMPARE(curve->pos(), QPoint(37, 41));
+    view->showLevelDialog(true);
+    QVERIFY(window.close());
+    for (const QWidget *other : QApplication::topLevelWidgets())
+        QVERIFY(!other->isVisible());
+}
+
+void MainWindowTest::roundingTruncatesAfterAddingAHalf_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("minus one and a half") << -1.5 << -1;
+    QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+    QTest::newRow("too large") << 1e300 << std::numeric_limits<int>::max();
+    QTest::newRow("too small") << -std::numeric_limits<double>::infinity() << std::numeric_limits<int>::min();
+}
+
+void MainWindowTest::roundingTruncatesAfterAddingAHalf()
+{
+    QFETCH(double, value);
+    QFETCH(int, expected);
+    QCOMPARE(truncateAfterHalf(value), expected);
+}
+
+
+
+
+void MainWindowTest::clipboardCommandsOfRecordingsAndMaps()
+{
+    const QString path = dataDir.filePath(QStringLiteral("values.mri"));
+    QVERIFY(writeUniformCase(path, 4, 4));
+    MainWindow window;
+    window.session().allowMaps = true;
+    window.show();
+    loadAccepting(window, path, "30", "2000");
+    {
+        ModalDriver driver;
+        command(window, "Copy &Values")->trigger();
+        QCOMPARE(driver.messages.size(), 1);
+        QCOMPARE(driver.messages.first().title, QStringLiteral("Copying values"));
+        QCOMPARE(driver.messages.first().text,
+                 QStringLiteral("To copy (Te,Tr,strength) values\nat location of interest in all windows:\n"
+                                "Press Shift-Ctrl-C while pointing at location.\n\n"
+                                "Subsequently, the values can be pasted\n in a spreadsheet program such as Excel."));
+        QCOMPARE(driver.messages.first().icon, QMessageBox::Information);
+        QCOMPARE(clipboardText(), noteOnClipboard);
+    }
+    MriView *recording = window.activeView();
+    recording->viewStatusBar()->showMessage(QStringLiteral("marker text"));
+    command(window, "&Copy Image")->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    // The same as the view shows, status bar included.
+    QCOMPARE(copied.size(), recording->size());
+    QCOMPARE(copied, recording->grab().toImage().convertToFormat(copied.format()));
+
+
+    // The maps report the times they hold: -1 where a time does not apply, which the
+    // half added before truncation turns into 0. No row is lost beyond a thousand windows.
+    newRecording(window, QStringLiteral("20"), QStringLiteral("2000"));
+    command(window, "T&1")->trigger();
+    command(window, "&Hydrogen density")->trigger();
+    for (int i = 0; i < 999; ++i)
+        command(window, "T&2")->trigger();
+    QCOMPARE(window.mdiViews().size(), 1003);
+    // Pixel (2, 1), 0-based, is matrix element [3][2].
+    recording->imageData()[3][2] = 603.5;
+    window.mdiViews().at(1)->imageData()[3][2] = 455.49;
+    window.session().selectedPixel = QPoint(2, 1);
+    command(window, "Copy &Values")->trigger();
+    const QStringList rows = clipboardText().split(QLatin1Char('\n'));
+    QCOMPARE(rows.mid(0, 3), (QStringList{"Te\tTr\tStrength", "0\t0\t900", "0\t2000\t90"}));
+    QCOMPARE(rows.mid(1001), (QStringList{"20\t0\t700", "20\t2000\t455", "30\t2000\t604", ""}));
+
+    // A drag over the picture draws the region; each recording measures it in its own image.
+    window.session().acquisition.noise = true;
+    window.session().acquisition.averages = 4;
+    newRecording(window, QStringLiteral("30"), QStringLiteral("2000"));
+    MriView *view = window.activeView();
+    command(window, "&Measure Region")->trigger();
+    const auto send = [view](QEvent::Type type, int x, int y, Qt::MouseButtons buttons) {
+        const ScreenPoint at = pixelToScreen(view->pictureRect(), view->rows(), view->cols(), x, y);
+        QMouseEvent event(type, QPointF(at.x + 0.5, at.y + 0.5), QPointF(), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    };
+    send(QEvent::MouseButtonPress, 0, 0, Qt::LeftButton);
+    send(QEvent::MouseMove, 1, 1, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, 1, 1, Qt::NoButton);
+    QCOMPARE(window.session().region.width, 2);
+
+    command(window, "Copy &Region Values")->trigger();
+    const QStringList lines = clipboardText().split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 5);
+    const QStringList noiseless = lines.at(2).split(QLatin1Char('\t'));
+    const QStringList noisy = lines.at(3).split(QLatin1Char('\t'));
+    // Te, Tr, no Tp, NEX, BW, d, ETL, then 2000 ms x 4 lines x NEX.
+    QCOMPARE(noiseless.mid(0, 8), QStringList({"20", "2000", "", "1", "130", "5", "1", "8"}));
+    QCOMPARE(noisy.mid(0, 8), QStringList({"30", "2000", "", "4", "130", "5", "1", "32"}));
+    // A uniform tissue: no spread without noise; with it the SD is about
+    // sigma = 1 % of the full scale over two.
+    QCOMPARE(noiseless.at(9), QStringLiteral("0"));
+    const double sigma = window.session().caseData.fullScale / 200;
+    QVERIFY(std::abs(noisy.at(9).toDouble() - sigma) < 0.6 * sigma);
 }
 
 RELAXON_TEST_CLASS(MainWindowTest)
-
 #include "test_mainwindow.moc"
