@@ -10,9 +10,6 @@
 #include <cmath>
 #include <vector>
 
-Q_DECLARE_METATYPE(AcquisitionField)
-Q_DECLARE_METATYPE(AcquisitionSettings)
-Q_DECLARE_METATYPE(ImageRegion)
 
 namespace {
 
@@ -29,8 +26,7 @@ bool closeTo(double actual, double expected)
 // An image of rows x cols, value 10 x + y at [x][y], freed with the object.
 struct Image
 {
-    int32 rows;
-    int32 cols;
+    int32 rows, cols;
     double **values;
     Image(int32 rows, int32 cols) : rows(rows), cols(cols), values(dmatrix(1, rows, 1, cols))
     {
@@ -54,135 +50,76 @@ class TestAcquisition : public QObject
     Q_OBJECT
 
 private slots:
-    // Over 10^4 pixels the estimates lie within about 1 % (one standard error)
-    // of their expectations; 3 % leaves room without hiding a wrong sigma.
-    void noiseHasRicianStatistics()
-    {
-        const double sigma = 30;
-        Image image(200, 100);
-        for (int32 x = 1; x <= 200; ++x)
-            for (int32 y = 1; y <= 100; ++y)
-                image.values[x][y] = x <= 100 ? 0 : 1000;
-        addRicianNoise(image.values, 200, 100, sigma, std::uint64_t(7));
-        const RegionStatistics background = regionStatistics(image.values, 200, 100, {0, 0, 100, 100});
-        const RegionStatistics bright = regionStatistics(image.values, 200, 100, {100, 0, 100, 100});
-        // The magnitude of pure noise is Rayleigh distributed: mean sigma sqrt(pi / 2).
-        QVERIFY(std::fabs(background.mean / (sigma * std::sqrt(M_PI / 2)) - 1) < 0.03);
-        // Far above the noise the magnitude is nearly normal with the channel's sigma.
-        QVERIFY(std::fabs(bright.standardDeviation / sigma - 1) < 0.03);
-        QVERIFY(std::fabs(bright.mean / 1000 - 1) < 0.003);
-    }
-
-    // Independent values: the same generator written in Python, with the C
-    // library's logarithm; equal once rounded to single precision.
-    void noiseFieldFollowsItsGenerator()
+    // Independent values: the seed's first normals from the same generator written
+    // in Python, with the C library's logarithm; equal once rounded to single
+    // precision. Each pixel S becomes |S + sigma (real + i imaginary)| of its own pair.
+    void noiseIsTheMagnitudeOfSignalPlusTheSeedsNormals()
     {
         const double normals[6] = {1.1476571554367572, -0.09099245934293711, 1.5631988959655787,
                                    -1.076342579008631, 0.8700549671447018,   0.6755174717537334};
-        const NoiseField field = drawNoiseField(1, 3, 2026);
+        const NoiseField field = drawNoiseField(2, 3, 2026);
         for (int i = 0; i < 3; ++i) {
             QCOMPARE(field.real[i], float(normals[2 * i]));
             QCOMPARE(field.imaginary[i], float(normals[2 * i + 1]));
         }
-    }
-
-    // Each pixel's field entry, the seed's, goes into the magnitude |S + sigma n|.
-    void noiseIsTheMagnitudeOfSignalPlusItsFieldEntry()
-    {
-        for (double sigma : {5.0, 0.0}) {
-            Image image(3, 4);
-            addRicianNoise(image.values, 3, 4, sigma, std::uint64_t(11));
-            const NoiseField field = drawNoiseField(3, 4, 11);
-            for (int32 x = 1; x <= 3; ++x)
-                for (int32 y = 1; y <= 4; ++y) {
-                    const std::size_t i = std::size_t(4 * (x - 1) + y - 1);
-                    QVERIFY(closeTo(image.values[x][y],
-                                    std::hypot(10 * x + y + sigma * field.real[i], sigma * field.imaginary[i])));
-                }
-        }
-    }
-
-    void noiseAndScanTimeFollowTheSettings_data()
-    {
-        QTest::addColumn<AcquisitionSettings>("acquisition");
-        QTest::addColumn<double>("tr");
-        QTest::addColumn<double>("sigma");
-        QTest::addColumn<double>("seconds");
-        QTest::addColumn<QString>("shown");
-        // A full scale of 3000 and 256 lines.
-        QTest::newRow("reference: 1 %, TR 3000") << settings(1, 130, 5, 1) << 3000.0 << 30.0 << 768.0 << "12:48";
-        QTest::newRow("4 averages halve it") << settings(4, 130, 5, 1) << 3000.0 << 15.0 << 3072.0 << "51:12";
-        QTest::newRow("4 times the bandwidth doubles it") << settings(1, 520, 5, 1) << 3000.0 << 60.0 << 768.0
-                                                          << "12:48";
-        QTest::newRow("half the slice doubles it") << settings(1, 130, 2.5, 1) << 501.0 << 60.0 << 128.256
-                                                   << "2:08";
-        QTest::newRow("the echo train shortens only the scan") << settings(1, 130, 5, 16) << 3000.0 << 30.0
-                                                               << 48.0 << "0:48";
-        QTest::newRow("over an hour") << settings(16, 32.5, 10, 1) << 3750.0 << 30.0 / 4 / 2 / 2 << 15360.0
-                                      << "256:00";
+        Image image(2, 3);
+        addRicianNoise(image.values, 2, 3, 30, std::uint64_t(2026));
+        for (int32 x = 1; x <= 2; ++x)
+            for (int32 y = 1; y <= 3; ++y) {
+                const std::size_t i = std::size_t(3 * (x - 1) + y - 1);
+                QVERIFY(closeTo(image.values[x][y], std::hypot(10 * x + y + 30.0 * field.real[i], 30.0 * field.imaginary[i])));
+            }
     }
 
     void noiseAndScanTimeFollowTheSettings()
     {
-        QFETCH(AcquisitionSettings, acquisition);
-        QFETCH(double, tr);
-        QFETCH(double, sigma);
-        QFETCH(double, seconds);
-        QFETCH(QString, shown);
-        QVERIFY(closeTo(noiseSigma(3000, acquisition), sigma));
-        QVERIFY(closeTo(scanTimeSeconds(tr, 256, acquisition), seconds));
-        QCOMPARE(QString::fromStdString(formatScanTime(seconds)), shown);
-    }
-
-    void settingsOutsideTheirRangeAreNamed_data()
-    {
-        QTest::addColumn<AcquisitionSettings>("acquisition");
-        QTest::addColumn<AcquisitionField>("field");
-        QTest::newRow("lower bounds") << settings(1, 50, 1, 1) << AcquisitionField::None;
-        QTest::newRow("upper bounds") << settings(16, 1000, 10, 32) << AcquisitionField::None;
-        QTest::newRow("17 averages") << settings(17, 130, 5, 1) << AcquisitionField::Averages;
-        QTest::newRow("bandwidth 49.9") << settings(1, 49.9, 5, 1) << AcquisitionField::Bandwidth;
-        QTest::newRow("bandwidth NaN") << settings(1, qQNaN(), 5, 1) << AcquisitionField::Bandwidth;
-        QTest::newRow("slice 0.5 mm") << settings(1, 130, 0.5, 1) << AcquisitionField::SliceThickness;
-        QTest::newRow("train 33") << settings(1, 130, 5, 33) << AcquisitionField::EchoTrainLength;
-        QTest::newRow("first of two") << settings(0, 130, 5, 0) << AcquisitionField::Averages;
+        // A full scale of 3000 and 256 lines: sigma 1 % of 3000 at the reference
+        // protocol, halved by 4 averages, doubled by 4 times the bandwidth or half the
+        // slice; the echo train shortens the scan only.
+        const struct { AcquisitionSettings acquisition; double tr, sigma, seconds; const char *shown; } rows[] = {
+            {settings(1, 130, 5, 1), 3000, 30, 768, "12:48"},    {settings(4, 130, 5, 1), 3000, 15, 3072, "51:12"},
+            {settings(1, 520, 5, 1), 3000, 60, 768, "12:48"},    {settings(1, 130, 2.5, 1), 501, 60, 128.256, "2:08"},
+            {settings(1, 130, 5, 16), 3000, 30, 48, "0:48"},
+            {settings(16, 32.5, 10, 1), 3750, 30.0 / 4 / 2 / 2, 15360, "256:00"}};
+        for (const auto &r : rows) {
+            QVERIFY(closeTo(noiseSigma(3000, r.acquisition), r.sigma));
+            QVERIFY(closeTo(scanTimeSeconds(r.tr, 256, r.acquisition), r.seconds));
+            QCOMPARE(formatScanTime(r.seconds), r.shown);
+        }
     }
 
     void settingsOutsideTheirRangeAreNamed()
     {
-        QFETCH(AcquisitionSettings, acquisition);
-        QFETCH(AcquisitionField, field);
-        QCOMPARE(firstFieldOutOfRange(acquisition), field);
+        using F = AcquisitionField;
+        const std::pair<AcquisitionSettings, AcquisitionField> rows[] = {
+            {settings(1, 50, 1, 1), F::None},  {settings(16, 1000, 10, 32), F::None}, // the bounds
+            {settings(17, 130, 5, 1), F::Averages},          {settings(1, 49.9, 5, 1), F::Bandwidth},
+            {settings(1, qQNaN(), 5, 1), F::Bandwidth},      {settings(1, 130, 0.5, 1), F::SliceThickness},
+            {settings(1, 130, 5, 33), F::EchoTrainLength},   {settings(0, 130, 5, 0), F::Averages}};
+        for (const auto &[acquisition, field] : rows)
+            QCOMPARE(firstFieldOutOfRange(acquisition), field);
     }
 
-    void regionStatisticsOfClippedRectangles_data()
-    {
-        QTest::addColumn<ImageRegion>("region");
-        QTest::addColumn<qint64>("count");
-        QTest::addColumn<double>("mean");
-        QTest::addColumn<double>("sd");
-        // Pixels 22, 23, 32, 33: squared deviations 30.25 + 20.25 + 20.25 + 30.25 over 3.
-        QTest::newRow("inside") << ImageRegion{1, 1, 2, 2} << qint64(4) << 27.5 << std::sqrt(101.0 / 3);
-        QTest::newRow("clipped to 31, 32") << ImageRegion{2, -5, 10, 7} << qint64(2) << 31.5 << std::sqrt(0.5);
-        QTest::newRow("one pixel") << ImageRegion{0, 3, 1, 1} << qint64(1) << 14.0 << qQNaN();
-        QTest::newRow("beyond the image") << ImageRegion{3, 0, 2, 2} << qint64(0) << qQNaN() << qQNaN();
-        QTest::newRow("no width") << ImageRegion{0, 0, 0, 4} << qint64(0) << qQNaN() << qQNaN();
-        // Squared deviations 4 (100 + 0 + 100) + 3 (2.25 + 0.25 + 0.25 + 2.25) over 11.
-        QTest::newRow("far edge past int32") << ImageRegion{0, 0, INT32_MAX, INT32_MAX} << qint64(12)
-                                             << 22.5 << std::sqrt(815.0 / 11);
-    }
-
+    // Count, mean and sample SD of the 3 x 4 image 10 x + y under rectangles.
     void regionStatisticsOfClippedRectangles()
     {
-        QFETCH(ImageRegion, region);
-        QFETCH(qint64, count);
-        QFETCH(double, mean);
-        QFETCH(double, sd);
         const Image image(3, 4);
-        const RegionStatistics statistics = regionStatistics(image.values, 3, 4, region);
-        QCOMPARE(statistics.count, count);
-        QVERIFY(closeTo(statistics.mean, mean));
-        QVERIFY(closeTo(statistics.standardDeviation, sd));
+        const struct { ImageRegion region; qint64 count; double mean, sd; } rows[] = {
+            // Pixels 22, 23, 32, 33: squared deviations 30.25 + 20.25 + 20.25 + 30.25 over 3.
+            {{1, 1, 2, 2}, 4, 27.5, std::sqrt(101.0 / 3)},
+            {{2, -5, 10, 7}, 2, 31.5, std::sqrt(0.5)}, // clipped to 31, 32
+            {{0, 3, 1, 1}, 1, 14, qQNaN()},
+            {{3, 0, 2, 2}, 0, qQNaN(), qQNaN()}, // beyond the image
+            {{0, 0, 0, 4}, 0, qQNaN(), qQNaN()}, // no width
+            // The far edge past int32: squared deviations 4 (100 + 0 + 100) + 3 (2.25 +
+            // 0.25 + 0.25 + 2.25) over 11.
+            {{0, 0, INT32_MAX, INT32_MAX}, 12, 22.5, std::sqrt(815.0 / 11)}};
+        for (const auto &r : rows) {
+            const RegionStatistics statistics = regionStatistics(image.values, 3, 4, r.region);
+            QCOMPARE(statistics.count, r.count);
+            QVERIFY(closeTo(statistics.mean, r.mean));
+            QVERIFY(closeTo(statistics.standardDeviation, r.sd));
+        }
     }
 
     void regionValuesTableHasOneLinePerRecording()
