@@ -23,21 +23,30 @@ namespace {
 // Stored as floats: symmetric components agree to float precision.
 constexpr double kFloatTolerance = 1e-6;
 
-constexpr const char *kNotCompiledIn = "the built-in cases are not compiled in";
-
 // The raw float stored at the given file row and column of a built-in case.
 double storedValue(const QString &name, qint64 row, qint64 col, qint64 cols)
 {
     QFile file(name);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(8 + ((row - 1) * cols + (col - 1)) * 4))
-        return std::nan("");
     float value = 0;
-    if (file.read(reinterpret_cast<char *>(&value), sizeof value) != qint64(sizeof value))
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(8 + ((row - 1) * cols + (col - 1)) * 4)
+        || file.read(reinterpret_cast<char *>(&value), sizeof value) != qint64(sizeof value))
         return std::nan("");
     return value;
 }
 
+// What a built-in case opens as: the maps' or series' rows and columns, frames
+// and full scale (0: not checked), and the first view's image size.
+struct BuiltIn
+{
+    CaseKind kind;
+    int32 rows, cols, frames;
+    double fullScale;
+    int32 imageRows, imageCols;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(BuiltIn)
 
 class TestLoadedCases : public QObject
 {
@@ -46,98 +55,53 @@ class TestLoadedCases : public QObject
 private slots:
     void initTestCase() { initCaseResources(); }
 
-    void glioblastomaSplitsIntoThreeMaps()
-    {
-        const QString name = QStringLiteral(":/files/glioblastoma.mri");
-        if (!QFile::exists(name))
-            QSKIP(kNotCompiledIn);
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-        QCOMPARE(loaded.data.rows, 256);
-        QCOMPARE(loaded.data.cols, 256);
-        QVERIFY(loaded.data.isMri);
-        QVERIFY(!loaded.data.hasDti);
-        QCOMPARE(loaded.data.fullScale, 3000.0);
-        QCOMPARE(loaded.data.t1[1][1], storedValue(name, 257, 1, 256));
-    }
-
-    void oligodendrogliomaIsAStackedCase()
-    {
-        const QString name = QStringLiteral(":/files/oligodendroglioma.mri");
-        if (!QFile::exists(name))
-            QSKIP(kNotCompiledIn);
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-        QCOMPARE(loaded.data.rows, 256);
-    }
-
-    void diffusionCasesHaveNormalisedSymmetricTensors_data()
+    void builtInCasesOpenAsTheirKind_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("dti") << QStringLiteral(":/files/dti.mri");
-        QTest::newRow("infarct") << QStringLiteral(":/files/infarct.mri");
+        QTest::addColumn<BuiltIn>("expected");
+        QTest::newRow("glioblastoma") << ":/files/glioblastoma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 3000, 0, 0};
+        QTest::newRow("oligodendroglioma") << ":/files/oligodendroglioma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("dti") << ":/files/dti.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 800, 0, 0};
+        QTest::newRow("infarct") << ":/files/infarct.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("fmri") << ":/files/fmri.mri" << BuiltIn{CaseKind::Functional, 64, 6336, 99, 0, 64, 64};
+        QTest::newRow("mrt1") << ":/files/mrt1.mri" << BuiltIn{CaseKind::Plain, 0, 0, 0, 0, 256, 256};
     }
 
-    void diffusionCasesHaveNormalisedSymmetricTensors()
+    void builtInCasesOpenAsTheirKind()
     {
         QFETCH(QString, name);
+        QFETCH(BuiltIn, expected);
         if (!QFile::exists(name))
-            QSKIP(kNotCompiledIn);
+            QSKIP("the built-in cases are not compiled in");
         LoadedCase loaded;
         QVERIFY(loaded.load(name));
         const CaseData &data = loaded.data;
-        QCOMPARE(loaded.setup.kind, CaseKind::MriWithDti);
-        QVERIFY(data.hasDti);
-        QCOMPARE(data.rows, 256);
-        QCOMPARE(data.cols, 256);
-        if (name.endsWith(QLatin1String("dti.mri")))
-            QCOMPARE(data.fullScale, 800.0);
-
+        QCOMPARE(loaded.setup.kind, expected.kind);
+        QCOMPARE(data.rows, expected.rows);
+        QCOMPARE(data.cols, expected.cols);
+        QCOMPARE(data.frames, expected.frames);
+        QCOMPARE(loaded.setup.imageRows, expected.imageRows);
+        QCOMPARE(loaded.setup.imageCols, expected.imageCols);
+        QVERIFY(expected.fullScale == 0 || data.fullScale == expected.fullScale);
+        QCOMPARE(data.isMri, expected.kind == CaseKind::Mri || expected.kind == CaseKind::MriWithDti);
+        QVERIFY(expected.kind != CaseKind::Functional || (data.tValue && data.pValue && data.activation));
+        if (data.isMri) // T1 follows the PD rows of the file
+            QCOMPARE(data.t1[128][128], storedValue(name, 256 + 128, 128, 256));
+        QCOMPARE(data.hasDti, expected.kind == CaseKind::MriWithDti);
+        if (!data.hasDti)
+            return;
+        // Normalised symmetric tensors; the corner lies outside the head.
         double largest = 0;
         for (int32 i = 1; i <= data.rows; ++i)
             for (int32 j = 1; j <= data.cols; ++j) {
                 const double *d = data.tensor[i][j];
                 largest = std::max(largest, d[10]);
-                QVERIFY(std::fabs(d[2] - d[4]) <= kFloatTolerance * std::max(1.0, std::fabs(d[2])));
-                QVERIFY(std::fabs(d[3] - d[7]) <= kFloatTolerance * std::max(1.0, std::fabs(d[3])));
-                QVERIFY(std::fabs(d[6] - d[8]) <= kFloatTolerance * std::max(1.0, std::fabs(d[6])));
+                for (const auto &[a, b] : {std::pair{2, 4}, {3, 7}, {6, 8}})
+                    QVERIFY(std::fabs(d[a] - d[b]) <= kFloatTolerance * std::max(1.0, std::fabs(d[a])));
             }
         QCOMPARE(largest, 1.0);
-        // The corner lies outside the head.
         for (int32 k = 1; k <= 10; ++k)
             QCOMPARE(data.tensor[1][1][k], 0.0);
-    }
-
-    void functionalCaseHasNinetyNineFrames()
-    {
-        const QString name = QStringLiteral(":/files/fmri.mri");
-        if (!QFile::exists(name))
-            QSKIP(kNotCompiledIn);
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Functional);
-        QCOMPARE(loaded.data.frames, 99);
-        QCOMPARE(loaded.data.rows, 64);
-        QCOMPARE(loaded.data.cols, 6336);
-        QVERIFY(!loaded.data.isMri);
-        QCOMPARE(loaded.setup.imageRows, 64);
-        QCOMPARE(loaded.setup.imageCols, 64);
-        QVERIFY(loaded.data.tValue && loaded.data.pValue && loaded.data.activation);
-    }
-
-    void mrt1IsAPlainImage()
-    {
-        const QString name = QStringLiteral(":/files/mrt1.mri");
-        if (!QFile::exists(name))
-            QSKIP(kNotCompiledIn);
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Plain);
-        QCOMPARE(loaded.setup.imageRows, 256);
-        QCOMPARE(loaded.setup.imageCols, 256);
-        QCOMPARE(loaded.data.rows, 0);
     }
 };
 
