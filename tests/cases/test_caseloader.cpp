@@ -43,28 +43,20 @@ class TestCaseLoader : public QObject
 private slots:
     void initTestCase() { QVERIFY(dir.isValid()); }
 
-    void stackedCaseSplitsIntoMaps_data()
-    {
-        QTest::addColumn<QByteArray>("tail");
-        QTest::newRow("kind line alone") << QByteArray("MRI PD,T1,T2 DATA\n");
-        QTest::newRow("more text on the kind line") << QByteArray("MRI PD,T1,T2 DATA, 1.5 T\n");
-    }
-
     void stackedCaseSplitsIntoMaps()
     {
-        QFETCH(QByteArray, tail);
-        LoadedCase loaded;
-        QVERIFY(load(loaded, 6, 4, ramp, tail));
-        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-        QVERIFY(!loaded.setup.image && !loaded.file.matrix);
-        const CaseData &data = loaded.data;
-        QCOMPARE(data.rows, 2);
-        QCOMPARE(data.cols, 4);
-        QVERIFY(data.isMri && !data.hasDti && !data.tensor && data.frames == 0);
-        QCOMPARE(data.pd[2][3], ramp(2, 3));
-        QCOMPARE(data.t1[1][1], ramp(3, 1));
-        QCOMPARE(data.t2[2][4], ramp(6, 4));
-        QCOMPARE(data.fullScale, 30.0); // the largest PD, 24, rounded up
+        for (const char *tail : {"MRI PD,T1,T2 DATA\n", "MRI PD,T1,T2 DATA, 1.5 T\n"}) {
+            LoadedCase loaded;
+            QVERIFY(load(loaded, 6, 4, ramp, tail));
+            QCOMPARE(loaded.setup.kind, CaseKind::Mri);
+            QVERIFY(!loaded.setup.image && !loaded.file.matrix);
+            const CaseData &data = loaded.data;
+            QVERIFY(data.rows == 2 && data.cols == 4 && data.isMri && !data.hasDti && !data.tensor && data.frames == 0);
+            QCOMPARE(data.pd[2][3], ramp(2, 3));
+            QCOMPARE(data.t1[1][1], ramp(3, 1));
+            QCOMPARE(data.t2[2][4], ramp(6, 4));
+            QCOMPARE(data.fullScale, 30.0); // the largest PD, 24, rounded up
+        }
     }
 
     void fullScaleIsTheLargestFinitePdRoundedUp()
@@ -81,16 +73,6 @@ private slots:
         QCOMPARE(mirrored.data.pd[1][1], 32.0);
         QCOMPARE(mirrored.data.t2[1][2], 11.0);
         QCOMPARE(mirrored.data.fullScale, 50.0);
-    }
-
-    void rawFloatFileOpensFromDisk()
-    {
-        const QString name = path("raw.mri");
-        QVERIFY(writeRawFloatCase(name, 3, 5, ramp, "MRI PD,T1,T2 DATA"));
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-        QCOMPARE(loaded.data.t2[1][5], ramp(3, 5));
     }
 
     void tensorCaseNormalisesLargestNormToOne()
@@ -198,75 +180,45 @@ private slots:
         QVERIFY(data.activation && data.variance && data.difference && data.tValue && data.pValue);
     }
 
-    void textCaseWithWindowsLineEndsKeepsItsKind_data()
-    {
-        QTest::addColumn<int32>("rows");
-        QTest::addColumn<int32>("cols");
-        QTest::addColumn<QByteArray>("kindLines");
-        QTest::addColumn<CaseKind>("kind");
-        QTest::newRow("PD/T1/T2") << 6 << 4 << QByteArray("MRI PD,T1,T2 DATA\r\n") << CaseKind::Mri;
-        QTest::newRow("with diffusion") << 12 << 4 << QByteArray("MRI PD,T1,T2,DTI DATA\r\n") << CaseKind::MriWithDti;
-        QTest::newRow("functional") << 2 << 66 << QByteArray("fmri\r\n22\r\n") << CaseKind::Functional;
-        QTest::newRow("plain image") << 2 << 3 << QByteArray() << CaseKind::Plain;
-    }
-
+    // Text cases with Windows line ends; the units line in UTF-8.
     void textCaseWithWindowsLineEndsKeepsItsKind()
     {
-        QFETCH(int32, rows);
-        QFETCH(int32, cols);
-        QFETCH(QByteArray, kindLines);
-        QFETCH(CaseKind, kind);
-        QByteArray text = QByteArray::number(rows) + ' ' + QByteArray::number(cols) + "\r\n";
-        for (int32 i = 1; i <= rows; ++i) {
-            for (int32 j = 1; j <= cols; ++j)
-                text += ' ' + QByteArray::number(1000 + 10 * i + j);
-            text += "\r\n";
-        }
-        const QString name = path("windows.mri");
-        QVERIFY(writeBytes(name, text + kindLines + "units\r\nmV\r\ninvert\r\nscale\r\n"));
-        LoadedCase loaded;
-        QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, kind);
-        QCOMPARE(loaded.setup.unitsLabel, QStringLiteral("mV"));
-        QVERIFY(loaded.setup.invertScale);
-    }
-
-    void unitsLineBecomesUnitsLabel()
-    {
         const QString units = QStringLiteral("Signal µV · m²");
-        LoadedCase loaded;
-        QVERIFY(load(loaded, 2, 2, ramp, "units\n" + units.toUtf8() + "\n"));
-        QCOMPARE(loaded.setup.unitsLabel, units);
-    }
-
-    void invertKeyMirrorsOrInvertsScale_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<bool>("invertScale");
-        QTest::addColumn<bool>("mirrored");
-        QTest::newRow("scale") << QByteArray("scale") << true << false;
-        QTest::newRow("data") << QByteArray("data") << false << true;
-        QTest::newRow("both") << QByteArray("both") << true << true;
-        QTest::newRow("Both, capitalised") << QByteArray("Both") << true << true;
-        QTest::newRow("DATA, upper case") << QByteArray("DATA") << false << true;
-        QTest::newRow("other word") << QByteArray("yes") << false << false;
-        QTest::newRow("prefix only") << QByteArray("scaled") << false << false;
+        const struct { int32 rows, cols; const char *kindLines; CaseKind kind; } rows[] = {
+            {6, 4, "MRI PD,T1,T2 DATA\r\n", CaseKind::Mri}, {12, 4, "MRI PD,T1,T2,DTI DATA\r\n", CaseKind::MriWithDti},
+            {2, 66, "fmri\r\n22\r\n", CaseKind::Functional}, {2, 3, "", CaseKind::Plain}};
+        for (const auto &r : rows) {
+            QByteArray text = QByteArray::number(r.rows) + ' ' + QByteArray::number(r.cols) + "\r\n";
+            for (int32 i = 1; i <= r.rows; ++i) {
+                for (int32 j = 1; j <= r.cols; ++j)
+                    text += ' ' + QByteArray::number(1000 + 10 * i + j);
+                text += "\r\n";
+            }
+            const QString name = path("windows.mri");
+            QVERIFY(writeBytes(name, text + r.kindLines + "units\r\n" + units.toUtf8() + "\r\ninvert\r\nscale\r\n"));
+            LoadedCase loaded;
+            QVERIFY(loaded.load(name));
+            QCOMPARE(loaded.setup.kind, r.kind);
+            QCOMPARE(loaded.setup.unitsLabel, units);
+            QVERIFY(loaded.setup.invertScale);
+        }
     }
 
     void invertKeyMirrorsOrInvertsScale()
     {
-        QFETCH(QByteArray, value);
-        QFETCH(bool, invertScale);
-        QFETCH(bool, mirrored);
-        LoadedCase loaded;
-        QVERIFY(load(loaded, 3, 3, ramp, "invert\n" + value + "\n"));
-        QCOMPARE(loaded.setup.invertScale, invertScale);
-        // Values 11..33: the smallest and largest trade places, the middle stays.
-        double **image = loaded.setup.image;
-        QCOMPARE(image[1][1], mirrored ? 33.0 : 11.0);
-        QCOMPARE(image[3][3], mirrored ? 11.0 : 33.0);
-        QCOMPARE(image[2][2], 22.0);
-        QCOMPARE(image[1][2], mirrored ? 32.0 : 12.0);
+        const struct { const char *value; bool invertScale, mirrored; } rows[] = {
+            {"scale", true, false}, {"data", false, true}, {"both", true, true}, {"Both", true, true},
+            {"DATA", false, true},  {"yes", false, false}, {"scaled", false, false}};
+        for (const auto &r : rows) {
+            LoadedCase loaded;
+            QVERIFY(load(loaded, 3, 3, ramp, "invert\n" + QByteArray(r.value) + "\n"));
+            QVERIFY2(loaded.setup.invertScale == r.invertScale, r.value);
+            // Values 11..33: the smallest and largest trade places, the middle stays.
+            double **image = loaded.setup.image;
+            QVERIFY2(image[1][1] == (r.mirrored ? 33 : 11) && image[3][3] == (r.mirrored ? 11 : 33) && image[2][2] == 22
+                         && image[1][2] == (r.mirrored ? 32 : 12),
+                     r.value);
+        }
     }
 
     void invertDataMirrorsOnlyFirstFunctionalFrame()
@@ -321,30 +273,21 @@ private slots:
         QCOMPARE(capped.tail.size(), qsizetype(kMaxResourceTailBytes));
     }
 
-    void resourceReaderRefusesBadHeaderOrShortData_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("cols");
-        QTest::addColumn<int>("droppedBytes");
-        QTest::newRow("zero rows") << 0 << 3 << 0;
-        QTest::newRow("negative columns") << 2 << -3 << 0;
-        QTest::newRow("one float short") << 2 << 3 << 4;
-        QTest::newRow("header only") << 2 << 3 << 24;
-        QTest::newRow("size beyond the file") << 1 << 2000000000 << 0;
-    }
-
     void resourceReaderRefusesBadHeaderOrShortData()
     {
-        QFETCH(int, rows);
-        QFETCH(int, cols);
-        QFETCH(int, droppedBytes);
-        const std::int32_t size[2] = {rows, cols};
-        QByteArray bytes = QByteArray(reinterpret_cast<const char *>(size), sizeof size) + QByteArray(24, '\0');
-        bytes.chop(droppedBytes);
-        const QString name = path("bad.raw");
-        QVERIFY(writeBytes(name, bytes));
-        CaseFile file;
-        QVERIFY(!readResourceCase(name, file) && !file.matrix);
+        // Zero rows, negative columns, one float short, the header only, a size
+        // beyond the file.
+        const struct { int rows, cols, droppedBytes; } rows[] = {{0, 3, 0}, {2, -3, 0}, {2, 3, 4}, {2, 3, 24},
+                                                                 {1, 2000000000, 0}};
+        for (const auto &r : rows) {
+            const std::int32_t size[2] = {r.rows, r.cols};
+            QByteArray bytes = QByteArray(reinterpret_cast<const char *>(size), sizeof size) + QByteArray(24, '\0');
+            bytes.chop(r.droppedBytes);
+            const QString name = path("bad.raw");
+            QVERIFY(writeBytes(name, bytes));
+            CaseFile file;
+            QVERIFY(!readResourceCase(name, file) && !file.matrix);
+        }
     }
 };
 
