@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 // The resources live in a static library whose initialiser is otherwise never
@@ -39,9 +40,7 @@ double storedValue(const QString &name, qint64 row, qint64 col, qint64 cols)
 struct BuiltIn
 {
     CaseKind kind;
-    int32 rows, cols, frames;
-    double fullScale;
-    int32 imageRows, imageCols;
+    int32 rows, cols, frames, fullScale, imageRows, imageCols;
 };
 
 } // namespace
@@ -77,11 +76,8 @@ private slots:
         QVERIFY(loaded.load(name));
         const CaseData &data = loaded.data;
         QCOMPARE(loaded.setup.kind, expected.kind);
-        QCOMPARE(data.rows, expected.rows);
-        QCOMPARE(data.cols, expected.cols);
-        QCOMPARE(data.frames, expected.frames);
-        QCOMPARE(loaded.setup.imageRows, expected.imageRows);
-        QCOMPARE(loaded.setup.imageCols, expected.imageCols);
+        QVERIFY(data.rows == expected.rows && data.cols == expected.cols && data.frames == expected.frames);
+        QVERIFY(loaded.setup.imageRows == expected.imageRows && loaded.setup.imageCols == expected.imageCols);
         QVERIFY(expected.fullScale == 0 || data.fullScale == expected.fullScale);
         QCOMPARE(data.isMri, expected.kind == CaseKind::Mri || expected.kind == CaseKind::MriWithDti);
         QVERIFY(expected.kind != CaseKind::Functional || (data.tValue && data.pValue && data.activation));
@@ -100,8 +96,7 @@ private slots:
                     QVERIFY(std::fabs(d[a] - d[b]) <= kFloatTolerance * std::max(1.0, std::fabs(d[a])));
             }
         QCOMPARE(largest, 1.0);
-        for (int32 k = 1; k <= 10; ++k)
-            QCOMPARE(data.tensor[1][1][k], 0.0);
+        QVERIFY(std::all_of(data.tensor[1][1] + 1, data.tensor[1][1] + 11, [](double d) { return d == 0; }));
     }
 };
 
