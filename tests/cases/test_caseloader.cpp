@@ -12,11 +12,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+// The resources live in a static library whose initialiser is otherwise never
+// linked in; the macro must be used outside any namespace.
+static void initCaseResources()
+{
+#ifdef RELAXON_HAVE_CASE_RESOURCES
+    Q_INIT_RESOURCE(cases);
+#endif
+}
+
 namespace {
 
+// Stored as floats: symmetric components agree to float precision.
+constexpr double kFloatTolerance = 1e-6;
 constexpr double kSqrt3 = 1.7320508075688772;
 // Norms are a square root and a division away from the hand values.
 constexpr double kNormTolerance = 1e-15;
@@ -24,7 +36,17 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 
 double ramp(int32 i, int32 j) { return 10.0 * i + j; }
 
+// What a built-in case opens as: the maps' or series' rows and columns, frames
+// and full scale (0: not checked), and the first view's image size.
+struct BuiltIn
+{
+    CaseKind kind;
+    int32 rows, cols, frames, fullScale, imageRows, imageCols;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(BuiltIn)
 
 class TestCaseLoader : public QObject
 {
@@ -42,7 +64,11 @@ class TestCaseLoader : public QObject
     }
 
 private slots:
-    void initTestCase() { QVERIFY(dir.isValid()); }
+    void initTestCase()
+    {
+        initCaseResources();
+        QVERIFY(dir.isValid());
+    }
 
     void stackedCaseSplitsIntoMaps()
     {
@@ -102,48 +128,27 @@ private slots:
             QVERIFY(data.tensor[2][1][k] == 0 && data.tensor[2][2][k] == 0 && (k <= 10 || data.tensor[1][1][k] == 0));
     }
 
-    void unusableFileIsRefusedAndLeftEmpty_data()
-    {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("cols");
-        QTest::addColumn<QByteArray>("tail");
-        QTest::newRow("7 rows of PD, T1, T2") << 7 << 2 << QByteArray("MRI PD,T1,T2 DATA\n");
-        QTest::newRow("2 rows of PD, T1, T2") << 2 << 2 << QByteArray("MRI PD,T1,T2 DATA\n");
-        QTest::newRow("18 rows with tensor") << 18 << 2 << QByteArray("MRI PD,T1,T2,DTI DATA\n");
-        QTest::newRow("3 rows with tensor") << 3 << 2 << QByteArray("MRI PD,T1,T2,DTI DATA\n");
-        QTest::newRow("fmri 0") << 6 << 6 << QByteArray("fmri\n0\n");
-        QTest::newRow("fmri -3") << 6 << 6 << QByteArray("fmri\n-3\n");
-        QTest::newRow("more frames than columns") << 6 << 6 << QByteArray("fmri\n7\n");
-        QTest::newRow("fmri and a kind line") << 6 << 6 << QByteArray("MRI PD,T1,T2 DATA\nfmri\n2\n");
-        QTest::newRow("empty file") << 0 << 0 << QByteArray();
-        QTest::newRow("no file") << -1 << 0 << QByteArray();
-    }
-
-    // A file read before keeps nothing of itself after a refused read.
+    // Maps that do not divide, unusable frame counts, an empty file, no file: a
+    // file read before keeps nothing of itself after the refused read.
     void unusableFileIsRefusedAndLeftEmpty()
     {
-        QFETCH(int, rows);
-        QFETCH(int, cols);
-        QFETCH(QByteArray, tail);
+        const QByteArray maps = "MRI PD,T1,T2 DATA\n", tensors = "MRI PD,T1,T2,DTI DATA\n";
+        const struct { int rows, cols; QByteArray tail; } rows[] = {
+            {7, 2, maps},          {2, 2, maps},          {18, 2, tensors},      {3, 2, tensors},
+            {6, 6, "fmri\n0\n"}, {6, 6, "fmri\n-3\n"}, {6, 6, "fmri\n7\n"}, {6, 6, maps + "fmri\n2\n"},
+            {0, 0, {}},            {-1, 0, {}}};
         const QString good = path("good.mri"), bad = path("bad.mri");
         QVERIFY(writeCaseMatrix(good, 2, 2, ramp, "units\nmV\n"));
-        QFile::remove(bad);
-        QVERIFY(rows < 0 || (rows == 0 ? writeBytes(bad, {}) : writeCaseMatrix(bad, rows, cols, ramp, tail)));
+        for (const auto &r : rows) {
+            QFile::remove(bad);
+            QVERIFY(r.rows < 0 || (r.rows == 0 ? writeBytes(bad, {}) : writeCaseMatrix(bad, r.rows, r.cols, ramp, r.tail)));
+            CaseFile file;
+            QVERIFY(readCaseFile(good, file) && file.matrix);
+            QVERIFY2(!readCaseFile(bad, file), r.tail.constData());
+            QVERIFY(!file.matrix && !file.hasTail && file.tail.isEmpty());
+        }
         CaseFile file;
-        QVERIFY(readCaseFile(good, file) && file.matrix);
-        QVERIFY(!readCaseFile(bad, file));
-        QVERIFY(!file.matrix && !file.hasTail && file.tail.isEmpty());
         QVERIFY(!readCaseFile(QStringLiteral(":/files/absent.mri"), file) && !file.matrix);
-    }
-
-    void fileWithoutTailIsAPlainImage()
-    {
-        LoadedCase plain;
-        QVERIFY(load(plain, 3, 3, ramp, {}));
-        QVERIFY(!plain.file.hasTail && plain.setup.kind == CaseKind::Plain && !plain.setup.invertScale);
-        QCOMPARE(plain.setup.unitsLabel, QStringLiteral("Signal strength"));
-        QCOMPARE(plain.setup.image[3][2], ramp(3, 2));
-        QVERIFY(!plain.data.isMri && plain.data.rows == 0 && plain.data.fullScale == 2000);
     }
 
     void functionalCaseKeepsSeriesAndShowsFirstFrame()
@@ -202,31 +207,30 @@ private slots:
                          && image[1][2] == (r.mirrored ? 32 : 12),
                      r.value);
         }
-    }
-
-    void mirrorLeavesNonFiniteValuesAndUsesFiniteRange()
-    {
-        LoadedCase loaded;
-        QVERIFY(load(loaded, 2, 2, [](int32 i, int32 j) { return i == 1 ? (j == 1 ? std::nan("") : kInf) : ramp(i, j); },
+        // Values that are not finite stay; the mirror spans the finite ones.
+        LoadedCase holes;
+        QVERIFY(load(holes, 2, 2, [](int32 i, int32 j) { return i == 1 ? (j == 1 ? std::nan("") : kInf) : ramp(i, j); },
                      "invert\ndata\n"));
-        QVERIFY(std::isnan(loaded.setup.image[1][1]));
-        QVERIFY(std::isinf(loaded.setup.image[1][2]));
-        QCOMPARE(loaded.setup.image[2][1], 22.0);
-        QCOMPARE(loaded.setup.image[2][2], 21.0);
+        double **image = holes.setup.image;
+        QVERIFY(std::isnan(image[1][1]) && std::isinf(image[1][2]) && image[2][1] == 22 && image[2][2] == 21);
     }
 
-    // Names outside Latin-1, and a path longer than the matrix library's buffer.
-    void unusualPathsOpen()
+    // Names outside Latin-1, and a path longer than the matrix library's buffer, of
+    // files without a tail: plain images with the default units and scale.
+    void unusualPathsOpenAsPlainImages()
     {
         QString folder = dir.path();
         for (int i = 0; i < 4; ++i)
             folder += QLatin1Char('/') + QString(100, QLatin1Char('a' + i));
         QVERIFY(QDir().mkpath(folder));
         for (const QString &name : {path(QStringLiteral("Fälle 日本 Ωmega.mri")), folder + QStringLiteral("/long.mri")}) {
-            QVERIFY(writeCaseMatrix(name, 3, 2, ramp, "MRI PD,T1,T2 DATA\n"));
-            LoadedCase loaded;
-            QVERIFY2(loaded.load(name), qPrintable(name));
-            QCOMPARE(loaded.data.t2[1][2], 32.0);
+            QVERIFY(writeCaseMatrix(name, 3, 3, ramp, {}));
+            LoadedCase plain;
+            QVERIFY2(plain.load(name), qPrintable(name));
+            QVERIFY(!plain.file.hasTail && plain.setup.kind == CaseKind::Plain && !plain.setup.invertScale);
+            QCOMPARE(plain.setup.unitsLabel, QStringLiteral("Signal strength"));
+            QCOMPARE(plain.setup.image[3][2], ramp(3, 2));
+            QVERIFY(!plain.data.isMri && plain.data.rows == 0 && plain.data.fullScale == 2000);
         }
     }
 
@@ -256,6 +260,49 @@ private slots:
             CaseFile file;
             QVERIFY(!readResourceCase(name, file) && !file.matrix);
         }
+    }
+
+    void builtInCasesOpenAsTheirKind_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<BuiltIn>("expected");
+        QTest::newRow("glioblastoma") << ":/files/glioblastoma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 3000, 0, 0};
+        QTest::newRow("oligodendroglioma") << ":/files/oligodendroglioma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("dti") << ":/files/dti.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 800, 0, 0};
+        QTest::newRow("infarct") << ":/files/infarct.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("fmri") << ":/files/fmri.mri" << BuiltIn{CaseKind::Functional, 64, 6336, 99, 0, 64, 64};
+        QTest::newRow("mrt1") << ":/files/mrt1.mri" << BuiltIn{CaseKind::Plain, 0, 0, 0, 0, 256, 256};
+    }
+
+    void builtInCasesOpenAsTheirKind()
+    {
+        QFETCH(QString, name);
+        QFETCH(BuiltIn, expected);
+        if (!QFile::exists(name))
+            QSKIP("the built-in cases are not compiled in");
+        LoadedCase loaded;
+        QVERIFY(loaded.load(name));
+        const CaseData &data = loaded.data;
+        QCOMPARE(loaded.setup.kind, expected.kind);
+        QVERIFY(data.rows == expected.rows && data.cols == expected.cols && data.frames == expected.frames);
+        QVERIFY(loaded.setup.imageRows == expected.imageRows && loaded.setup.imageCols == expected.imageCols);
+        QVERIFY(expected.fullScale == 0 || data.fullScale == expected.fullScale);
+        QCOMPARE(data.isMri, expected.kind == CaseKind::Mri || expected.kind == CaseKind::MriWithDti);
+        QVERIFY(expected.kind != CaseKind::Functional || (data.tValue && data.pValue && data.activation));
+        QCOMPARE(data.hasDti, expected.kind == CaseKind::MriWithDti);
+        if (!data.hasDti)
+            return;
+        // Normalised symmetric tensors; the corner lies outside the head.
+        double largest = 0;
+        for (int32 i = 1; i <= data.rows; ++i)
+            for (int32 j = 1; j <= data.cols; ++j) {
+                const double *d = data.tensor[i][j];
+                largest = std::max(largest, d[10]);
+                for (const auto &[a, b] : {std::pair{2, 4}, {3, 7}, {6, 8}})
+                    QVERIFY(std::fabs(d[a] - d[b]) <= kFloatTolerance * std::max(1.0, std::fabs(d[a])));
+            }
+        QCOMPARE(largest, 1.0);
+        QVERIFY(std::all_of(data.tensor[1][1] + 1, data.tensor[1][1] + 11, [](double d) { return d == 0; }));
     }
 };
 
