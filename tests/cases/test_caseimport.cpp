@@ -17,10 +17,7 @@ namespace {
 // Tensors are about 1e-3 mm^2/s, stored as floats.
 constexpr double kTensorTolerance = 1e-9;
 
-QString fixture(const QString &name)
-{
-    return QStringLiteral(NIFTI_FIXTURES "/") + name;
-}
+QString fixture(const QString &name) { return QStringLiteral(NIFTI_FIXTURES "/") + name; }
 
 ImportOptions sameMapThrice(const QString &file)
 {
@@ -47,17 +44,13 @@ using Pixels = QSet<QPair<int, int>>;
 Pixels pixelsWhere(const ImportedCase &c, double value)
 {
     Pixels found;
-    for (int x = 0; x < c.width; ++x)
-        for (int y = 0; y < c.height; ++y)
-            if (c.pd[std::size_t(x * c.height + y)] == value)
-                found.insert({x, y});
+    for (int i = 0; i < c.width * c.height; ++i)
+        if (c.pd[std::size_t(i)] == value)
+            found.insert({i / c.height, i % c.height});
     return found;
 }
 
-double at(const std::vector<double> &map, const ImportedCase &c, int x, int y)
-{
-    return map[std::size_t(x * c.height + y)];
-}
+double at(const std::vector<double> &map, const ImportedCase &c, int x, int y) { return map[x * c.height + y]; }
 
 } // namespace
 

@@ -16,20 +16,10 @@
 #include <cmath>
 #include <limits>
 
-// The resources live in a static library whose initialiser is otherwise never
-// linked in; the macro must be used outside any namespace.
-static void initCaseResources()
-{
-#ifdef RELAXON_HAVE_CASE_RESOURCES
-    Q_INIT_RESOURCE(cases);
-#endif
-}
-
 namespace {
 
 // Stored as floats: symmetric components agree to float precision.
 constexpr double kFloatTolerance = 1e-6;
-constexpr double kSqrt3 = 1.7320508075688772;
 // Norms are a square root and a division away from the hand values.
 constexpr double kNormTolerance = 1e-15;
 constexpr double kInf = std::numeric_limits<double>::infinity();
@@ -66,39 +56,32 @@ class TestCaseLoader : public QObject
 private slots:
     void initTestCase()
     {
-        initCaseResources();
+        // The resources live in a static library whose initialiser is otherwise
+        // never linked in; the macro must be used outside any namespace.
+#ifdef RELAXON_HAVE_CASE_RESOURCES
+        Q_INIT_RESOURCE(cases);
+#endif
         QVERIFY(dir.isValid());
     }
 
+    // The full scale is the largest finite PD rounded up by niceCeiling.
     void stackedCaseSplitsIntoMaps()
     {
-        for (const char *tail : {"MRI PD,T1,T2 DATA\n", "MRI PD,T1,T2 DATA, 1.5 T\n"}) {
-            LoadedCase loaded;
-            QVERIFY(load(loaded, 6, 4, ramp, tail));
-            QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-            QVERIFY(!loaded.setup.image && !loaded.file.matrix);
-            const CaseData &data = loaded.data;
-            QVERIFY(data.rows == 2 && data.cols == 4 && data.isMri && !data.hasDti && !data.tensor && data.frames == 0);
-            QCOMPARE(data.pd[2][3], ramp(2, 3));
-            QCOMPARE(data.t1[1][1], ramp(3, 1));
-            QCOMPARE(data.t2[2][4], ramp(6, 4));
-            QCOMPARE(data.fullScale, 30.0); // the largest PD, 24, rounded up
-        }
-    }
-
-    void fullScaleIsTheLargestFinitePdRoundedUp()
-    {
-        LoadedCase faint, infinite, mirrored;
-        QVERIFY(load(faint, 3, 2, [](int32, int32) { return 0.25; }, "MRI PD,T1,T2 DATA\n"));
-        QCOMPARE(faint.data.fullScale, 1.0);
+        LoadedCase loaded, infinite, mirrored;
+        QVERIFY(load(loaded, 6, 4, ramp, "MRI PD,T1,T2 DATA, 1.5 T\n")); // more text on the kind line
+        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
+        QVERIFY(!loaded.setup.image && !loaded.file.matrix);
+        const CaseData &data = loaded.data;
+        QVERIFY(data.rows == 2 && data.cols == 4 && data.isMri && !data.hasDti && !data.tensor && data.frames == 0);
+        QVERIFY(data.pd[2][3] == ramp(2, 3) && data.t1[1][1] == ramp(3, 1) && data.t2[2][4] == ramp(6, 4));
+        QCOMPARE(data.fullScale, 30.0); // the largest PD, 24, rounded up
         QVERIFY(load(infinite, 3, 2, [](int32 i, int32 j) { return i == 1 && j == 1 ? kInf : 620.0; },
                      "MRI PD,T1,T2 DATA\n"));
         QCOMPARE(infinite.data.fullScale, 800.0);
         // Inverting the data mirrors all three maps together before splitting:
         // values 11..32, v becomes 43 - v.
         QVERIFY(load(mirrored, 3, 2, ramp, "MRI PD,T1,T2 DATA\ninvert\ndata\n"));
-        QCOMPARE(mirrored.data.pd[1][1], 32.0);
-        QCOMPARE(mirrored.data.t2[1][2], 11.0);
+        QVERIFY(mirrored.data.pd[1][1] == 32 && mirrored.data.t2[1][2] == 11);
         QCOMPARE(mirrored.data.fullScale, 50.0);
     }
 
@@ -117,9 +100,8 @@ private slots:
         }, "MRI PD,T1,T2,DTI DATA\n"));
         QCOMPARE(loaded.setup.kind, CaseKind::MriWithDti);
         const CaseData &data = loaded.data;
-        QVERIFY(data.hasDti && data.isMri && data.rows == 2);
-        QCOMPARE(data.t2[2][1], 321.0);
-        const double largest = 13e-3 / kSqrt3;
+        QVERIFY(data.hasDti && data.isMri && data.rows == 2 && data.t2[2][1] == 321);
+        const double largest = 13e-3 / std::sqrt(3.0);
         QCOMPARE(data.tensor[1][1][10], 1.0);
         QVERIFY(std::fabs(data.tensor[1][1][1] - 3e-3 / largest) < kNormTolerance);
         QVERIFY(std::fabs(data.tensor[1][1][9] - 12e-3 / largest) < kNormTolerance);
@@ -141,7 +123,7 @@ private slots:
         QVERIFY(writeCaseMatrix(good, 2, 2, ramp, "units\nmV\n"));
         for (const auto &r : rows) {
             QFile::remove(bad);
-            QVERIFY(r.rows < 0 || (r.rows == 0 ? writeBytes(bad, {}) : writeCaseMatrix(bad, r.rows, r.cols, ramp, r.tail)));
+            QVERIFY(r.rows < 0 || (r.rows ? writeCaseMatrix(bad, r.rows, r.cols, ramp, r.tail) : writeBytes(bad, {})));
             CaseFile file;
             QVERIFY(readCaseFile(good, file) && file.matrix);
             QVERIFY2(!readCaseFile(bad, file), r.tail.constData());
@@ -159,11 +141,9 @@ private slots:
         QCOMPARE(loaded.setup.kind, CaseKind::Functional);
         const CaseData &data = loaded.data;
         QVERIFY(data.frames == 22 && data.rows == 2 && data.cols == 66 && !data.isMri && data.fullScale == 2000);
-        QCOMPARE(data.pd[2][3], value(2, 3));
-        QCOMPARE(data.pd[2][66], value(2, 66));
+        QVERIFY(data.pd[2][3] == value(2, 3) && data.pd[2][66] == value(2, 66));
         QVERIFY(loaded.setup.imageRows == 2 && loaded.setup.imageCols == 3 && loaded.setup.invertScale);
-        QCOMPARE(loaded.setup.image[2][3], 2034 - value(2, 3));
-        QCOMPARE(loaded.setup.image[1][2], 2034 - value(1, 2));
+        QVERIFY(loaded.setup.image[2][3] == 2034 - value(2, 3) && loaded.setup.image[1][2] == 2034 - value(1, 2));
         QVERIFY(data.activation && data.variance && data.difference && data.tValue && data.pValue);
     }
 
@@ -188,7 +168,7 @@ private slots:
             QCOMPARE(loaded.setup.kind, r.kind);
             QCOMPARE(loaded.setup.unitsLabel, units);
             QVERIFY(loaded.setup.invertScale);
-            QVERIFY(r.kind != CaseKind::Plain || (loaded.setup.imageRows == r.rows && loaded.setup.imageCols == r.cols));
+            QVERIFY(r.kind != CaseKind::Plain || loaded.setup.image[2][3] == 1023);
         }
     }
 
@@ -223,7 +203,7 @@ private slots:
         for (int i = 0; i < 4; ++i)
             folder += QLatin1Char('/') + QString(100, QLatin1Char('a' + i));
         QVERIFY(QDir().mkpath(folder));
-        for (const QString &name : {path(QStringLiteral("Fälle 日本 Ωmega.mri")), folder + QStringLiteral("/long.mri")}) {
+        for (const QString &name : {path("Fälle 日本 Ωmega.mri"), folder + "/long.mri"}) {
             QVERIFY(writeCaseMatrix(name, 3, 3, ramp, {}));
             LoadedCase plain;
             QVERIFY2(plain.load(name), qPrintable(name));
@@ -264,20 +244,20 @@ private slots:
 
     void builtInCasesOpenAsTheirKind_data()
     {
-        QTest::addColumn<QString>("name");
+        // The row names are the files' names.
         QTest::addColumn<BuiltIn>("expected");
-        QTest::newRow("glioblastoma") << ":/files/glioblastoma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 3000, 0, 0};
-        QTest::newRow("oligodendroglioma") << ":/files/oligodendroglioma.mri" << BuiltIn{CaseKind::Mri, 256, 256, 0, 0, 0, 0};
-        QTest::newRow("dti") << ":/files/dti.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 800, 0, 0};
-        QTest::newRow("infarct") << ":/files/infarct.mri" << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 0, 0, 0};
-        QTest::newRow("fmri") << ":/files/fmri.mri" << BuiltIn{CaseKind::Functional, 64, 6336, 99, 0, 64, 64};
-        QTest::newRow("mrt1") << ":/files/mrt1.mri" << BuiltIn{CaseKind::Plain, 0, 0, 0, 0, 256, 256};
+        QTest::newRow("glioblastoma") << BuiltIn{CaseKind::Mri, 256, 256, 0, 3000, 0, 0};
+        QTest::newRow("oligodendroglioma") << BuiltIn{CaseKind::Mri, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("dti") << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 800, 0, 0};
+        QTest::newRow("infarct") << BuiltIn{CaseKind::MriWithDti, 256, 256, 0, 0, 0, 0};
+        QTest::newRow("fmri") << BuiltIn{CaseKind::Functional, 64, 6336, 99, 0, 64, 64};
+        QTest::newRow("mrt1") << BuiltIn{CaseKind::Plain, 0, 0, 0, 0, 256, 256};
     }
 
     void builtInCasesOpenAsTheirKind()
     {
-        QFETCH(QString, name);
         QFETCH(BuiltIn, expected);
+        const QString name = QStringLiteral(":/files/%1.mri").arg(QLatin1String(QTest::currentDataTag()));
         if (!QFile::exists(name))
             QSKIP("the built-in cases are not compiled in");
         LoadedCase loaded;
@@ -287,7 +267,7 @@ private slots:
         QVERIFY(data.rows == expected.rows && data.cols == expected.cols && data.frames == expected.frames);
         QVERIFY(loaded.setup.imageRows == expected.imageRows && loaded.setup.imageCols == expected.imageCols);
         QVERIFY(expected.fullScale == 0 || data.fullScale == expected.fullScale);
-        QCOMPARE(data.isMri, expected.kind == CaseKind::Mri || expected.kind == CaseKind::MriWithDti);
+        QVERIFY(data.isMri == (expected.kind == CaseKind::Mri || expected.kind == CaseKind::MriWithDti));
         QVERIFY(expected.kind != CaseKind::Functional || (data.tValue && data.pValue && data.activation));
         QCOMPARE(data.hasDti, expected.kind == CaseKind::MriWithDti);
         if (!data.hasDti)

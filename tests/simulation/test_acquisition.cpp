@@ -67,7 +67,8 @@ private slots:
         for (int32 x = 1; x <= 2; ++x)
             for (int32 y = 1; y <= 3; ++y) {
                 const std::size_t i = std::size_t(3 * (x - 1) + y - 1);
-                QVERIFY(closeTo(image.values[x][y], std::hypot(10 * x + y + 30.0 * field.real[i], 30.0 * field.imaginary[i])));
+                const double real = 30.0 * field.real[i], imaginary = 30.0 * field.imaginary[i];
+                QVERIFY(closeTo(image.values[x][y], std::hypot(10 * x + y + real, imaginary)));
             }
     }
 

@@ -82,7 +82,7 @@ private slots:
         // 92 frames end with a rest block left without its task: four pairs.
         QTest::newRow("four pairs, task brighter")
             << BlockSeries{.frames = 92, .difference = 2, .variance = 1, .t = 2, .p = 0.024240840368251682};
-        QTest::newRow("four pairs, task darker") << BlockSeries{.frames = 92, .rest = 302, .task = 300, .difference = -2,
+        QTest::newRow("four pairs, task dark") << BlockSeries{.frames = 92, .rest = 302, .task = 300, .difference = -2,
                                                                 .variance = 1, .t = -2, .p = 1 - 0.024240840368251682};
         // Rest 3..12 has mean 300 and variance 1; the lone task frame 13 is 301.
         QTest::newRow("one task frame completes a pair") << BlockSeries{
@@ -90,7 +90,7 @@ private slots:
         QTest::newRow("dark pair, bright trailing rest") << BlockSeries{
             .frames = 30, .rest = 200, .task = 210, .trailingRest = 400, .difference = 10, .variance = 1};
         QTest::newRow("bright pair, dark trailing rest") << BlockSeries{
-            .frames = 30, .task = 310, .trailingRest = 10, .difference = 10, .variance = 1, .t = 10, .p = 3.29993128821675e-11};
+            .frames = 30, .task = 310, .trailingRest = 10, .difference = 10, .variance = 1, .t = 10, .p = 3.29993e-11};
         for (int frames : {1, 2, 3, 12})
             QTest::addRow("%d frames: no pair", frames) << BlockSeries{.frames = frames};
         QTest::newRow("constant, exact binary values") << BlockSeries{.wobble = false, .difference = 2};
