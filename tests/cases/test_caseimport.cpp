@@ -92,8 +92,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("coronal.mri")});
         LoadedCase loaded;
         QVERIFY(loaded.load(name));
-        QCOMPARE(loaded.setup.kind, CaseKind::Mri);
-        QVERIFY(loaded.data.rows == 10 && loaded.data.cols == 6);
+        QVERIFY(loaded.setup.kind == CaseKind::Mri && loaded.data.rows == 10 && loaded.data.cols == 6);
         QCOMPARE(loaded.data.t1[3][3], 2000.0);
         QCOMPARE(loaded.data.fullScale, 2000.0);
         QVERIFY(slice.tail.contains("\naxis\ncoronal\nslice\n9\n"));

@@ -125,15 +125,9 @@ private slots:
 
     void regionValuesTableHasOneLinePerRecording()
     {
-        RegionValuesRow noiseless;
-        noiseless.params = {15, 3000, 100, false, TechniqueNone, 0};
-        noiseless.imageRows = 256;
-        noiseless.fullScale = 3000;
-        noiseless.statistics = {100, 1502.5, 30.25};
-        RegionValuesRow averaged = noiseless;
-        averaged.params.prepulse = true;
-        averaged.acquisition = {16, 520, 2.5, 8, true, 99};
-        averaged.statistics = {100, 1500, 15.5};
+        const RegionValuesRow noiseless{{15, 3000, 100, false, TechniqueNone, 0}, {}, 256, 3000, {100, 1502.5, 30.25}};
+        const RegionValuesRow averaged{
+            {15, 3000, 100, true, TechniqueNone, 0}, {16, 520, 2.5, 8, true, 99}, 256, 3000, {100, 1500, 15.5}};
         // sigma = 30 sqrt(520 / 130) / sqrt 16 (5 / 2.5) = 30.
         QCOMPARE(regionValuesTable({noiseless, averaged}),
                  "TE (ms)\tTR (ms)\tTP (ms)\tNEX\tBW (Hz)\td (mm)\tETL\tscan time (s)\tmean\tSD\tSNR\n"
