@@ -1,147 +1,169 @@
 #include "numerics/matrixmemory.h"
 #include "simulation/displaywindow.h"
+#include "simulation/greypixels.h"
+#include "simulation/widthslider.h"
 #include "testrunner.h"
 
 #include <QTest>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <numeric>
+#include <random>
+#include <vector>
 
 namespace {
 
-// An image of rows x cols whose pixels are filled by value(x, y); released on exit.
-struct Image
-{
-    double **m;
-    int32 rows;
-    int32 cols;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
-    template <typename Fill>
-    Image(int32 r, int32 c, Fill value) : m(dmatrix(1, r, 1, c)), rows(r), cols(c)
-    {
-        for (int32 x = 1; x <= rows; ++x)
-            for (int32 y = 1; y <= cols; ++y)
-                m[x][y] = value(x, y);
-    }
-    ~Image() { free_dmatrix(m, 1, rows, 1); }
+// An automatic window expected of a square image.
+struct Window
+{
+    QList<double> pixels;
+    double rangeLow, rangeHigh, inBinZero, peak, autoLow, autoHigh;
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Window)
 
 class TestDisplayWindow : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void imageWithinZeroAndOneHasEmptyRangeAndZeroWidth()
+    void niceCeilingRoundsAwayFromZero()
     {
-        Image image(4, 4, [](int32 x, int32 y) { return (x + y) / 10.0; });
-        const AutoDisplayWindow window = autoLevelWidth(image.m, image.rows, image.cols);
-        QCOMPARE(window.rangeLow, 1.0);
-        QCOMPARE(window.rangeHigh, 1.0);
-        QCOMPARE(window.histogram[0].count, 16.0);
-        QCOMPARE(window.histogramPeak, 1.0);
-        QCOMPARE(window.level, 1.0);
-        QCOMPARE(window.width, 0.0);
+        const double rows[][2] = {{0, 1},       {0.3, 1},       {1, 1},         {1.5, 1.5},  {1.6, 2},
+                                  {3, 3},       {4, 5},         {8, 8},         {10, 10},    {620, 800},
+                                  {2761, 3000}, {-4, -5},       {-0.3, -1},     {-1500, -1500},
+                                  {kNaN, kNaN}, {kInf, kInf},   {-kInf, -kInf}, {1.7e308, 1.7e308}};
+        for (const auto &[x, expected] : rows)
+            QCOMPARE(niceCeiling(x), expected);
     }
 
-    void uniformRampGivesTwoAndNinetyEightPercentBins()
+    void autoWindowSpansTwoToNinetyEightPercent_data()
     {
-        // 100 x 100 pixels with values 0..9999 over a range rounded to 1 .. 10000:
-        // a hundred pixels per bin from bin 1 on.
-        Image image(100, 100, [](int32 x, int32 y) { return double((x - 1) * 100 + (y - 1)); });
-        const AutoDisplayWindow window = autoLevelWidth(image.m, image.rows, image.cols);
-        QCOMPARE(window.rangeLow, 1.0);
-        QCOMPARE(window.rangeHigh, 10000.0);
-        QCOMPARE(window.histogram[99].upperEdge, 10000.0);
-        QCOMPARE(window.histogram[0].upperEdge, 1.0 + 9999.0 / 100);
-
-        // Walk the bins independently of the implementation's loop.
-        double total = 0;
-        for (int i = 0; i < kHistogramBins; ++i)
-            total += window.histogram[i].count;
-        QCOMPARE(total, 10000.0);
-        const double counted = total - window.histogram[0].count;
-        double cumulative = 0;
-        int low = 0, high = 99;
-        for (int i = 1; i < kHistogramBins; ++i) {
-            cumulative += window.histogram[i].count;
-            if (cumulative < 0.02 * counted)
-                low = i;
-            if (cumulative > 0.98 * counted) {
-                high = i - 1;
-                break;
-            }
-        }
-        const double step = 9999.0 / 100;
-        QCOMPARE(window.autoLow, 1 + low * step);
-        QCOMPARE(window.autoHigh, 1 + high * step);
-        QVERIFY(low >= 1 && low <= 3);
-        QVERIFY(high >= 96 && high <= 98);
-        QCOMPARE(window.width, window.autoHigh - window.autoLow);
-        QCOMPARE(window.level, (window.autoHigh + window.autoLow) / 2);
+        QTest::addColumn<Window>("window");
+        // No bin from 1 on lies between 2 % and 98 %: the window spans bins 0..99.
+        QTest::newRow("within 0 and 1: empty range") << Window{{0.2, 0.3, 0.3, 0.4}, 1, 1, 4, 1, 1, 1};
+        QTest::newRow("negative value widens it down")
+            << Window{{-4, 620, 620, 620}, -5, 800, 1, 3, -5, -5 + 99 * 805.0 / 100};
+        QTest::newRow("non-finite values do not widen it")
+            << Window{{kNaN, kInf, 300, 300}, 1, 300, 2, 2, 1, 1 + 99 * 299.0 / 100};
+        // Values 0..9999 over 1 .. 10000, bins of 99.99: bin 0 takes 0..50, bin 99
+        // 9851..9999, the others 100 each. Of the 9949 counted, 2 % (199) lies in
+        // bin 1; 98 % (9750) is passed in bin 98.
+        QList<double> ramp(10000);
+        std::iota(ramp.begin(), ramp.end(), 0.0);
+        QTest::newRow("ramp") << Window{ramp, 1, 10000, 51, 149, 1 + 9999.0 / 100, 1 + 97 * 9999.0 / 100};
     }
 
-    void negativeValuesWidenRangeDownwards()
+    void autoWindowSpansTwoToNinetyEightPercent()
     {
-        Image image(2, 2, [](int32 x, int32 y) { return x == 1 && y == 1 ? -4.0 : 620.0; });
-        const AutoDisplayWindow window = autoLevelWidth(image.m, image.rows, image.cols);
-        QCOMPARE(window.rangeLow, -5.0);
-        QCOMPARE(window.rangeHigh, 800.0);
-        QCOMPARE(window.histogram[0].count, 1.0);
-    }
-
-    void nonFiniteValuesDoNotWidenRange()
-    {
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double inf = std::numeric_limits<double>::infinity();
-        Image image(2, 2, [&](int32 x, int32 y) {
-            return x == 1 ? (y == 1 ? nan : inf) : 300.0;
-        });
-        const AutoDisplayWindow window = autoLevelWidth(image.m, image.rows, image.cols);
-        QCOMPARE(window.rangeHigh, 300.0);
-        QVERIFY(std::isfinite(window.level));
-        QVERIFY(std::isfinite(window.width));
-    }
-
-    void greyLevelsFollowLevelAndWidth_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::addColumn<bool>("invert");
-        QTest::addColumn<int>("grey");
-        // Level 500, width 1000: 0 maps to 0.5, rounded away from zero.
-        QTest::newRow("0") << 0.0 << false << 1;
-        QTest::newRow("level") << 500.0 << false << 128;
-        QTest::newRow("above white: clamped") << 1000.0 << false << 255;
-        QTest::newRow("far below black: clamped") << -5000.0 << false << 0;
-        QTest::newRow("0 inverted") << 0.0 << true << 254;
-        QTest::newRow("level inverted") << 500.0 << true << 127;
-        QTest::newRow("white inverted") << 1000.0 << true << 0;
-        QTest::newRow("NaN: black") << std::numeric_limits<double>::quiet_NaN() << false << 0;
+        QFETCH(Window, window);
+        const int32 side = int32(std::lround(std::sqrt(window.pixels.size())));
+        double **image = dmatrix(1, side, 1, side);
+        for (int32 x = 1; x <= side; ++x)
+            for (int32 y = 1; y <= side; ++y)
+                image[x][y] = window.pixels[(x - 1) * side + y - 1];
+        const AutoDisplayWindow computed = autoLevelWidth(image, side, side);
+        free_dmatrix(image, 1, side, 1);
+        QCOMPARE(computed.rangeLow, window.rangeLow);
+        QCOMPARE(computed.rangeHigh, window.rangeHigh);
+        QCOMPARE(computed.histogram[0].count, window.inBinZero);
+        QCOMPARE(computed.histogram[0].upperEdge, window.rangeLow + (window.rangeHigh - window.rangeLow) / 100);
+        QCOMPARE(computed.histogram[99].upperEdge, window.rangeHigh);
+        QCOMPARE(computed.histogramPeak, window.peak);
+        QCOMPARE(computed.autoLow, window.autoLow);
+        QCOMPARE(computed.autoHigh, window.autoHigh);
+        QCOMPARE(computed.width, window.autoHigh - window.autoLow);
+        QCOMPARE(computed.level, (window.autoHigh + window.autoLow) / 2);
     }
 
     void greyLevelsFollowLevelAndWidth()
     {
-        QFETCH(double, value);
-        QFETCH(bool, invert);
-        QFETCH(int, grey);
-        QCOMPARE(levelToGrey(value, 500, 1000, invert), grey);
+        // Level 500: with width 1000 the value 0 maps to 0.5, rounded away from zero;
+        // unclamped greys saturate at a million.
+        const struct { double value, width; bool invert, clamped; int grey; } rows[] = {
+            {0, 1000, false, true, 1},         {500, 1000, false, true, 128},   {1000, 1000, false, true, 255},
+            {-5000, 1000, false, true, 0},     {0, 1000, true, true, 254},      {500, 1000, true, true, 127},
+            {1000, 1000, true, true, 0},       {kNaN, 1000, false, true, 0},    {1000, 1000, false, false, 256},
+            {1000, 1000, true, false, -1},     {1e300, 1000, false, false, 1000000},
+            {5, 0, false, true, 0},            {5, 0, true, true, 0}};
+        for (const auto &r : rows)
+            QVERIFY2(levelToGrey(r.value, 500, r.width, r.invert, r.clamped ? GreyRange::Clamped : GreyRange::Unclamped)
+                         == r.grey, qPrintable(QString::number(r.value)));
     }
 
-    void unclampedGreyKeepsValuesBeyondWhite()
+    // Painting turns values into grey pixels many at a time; each must be the grey
+    // of levelToGrey, for windows with ties at every half (width 255), odd ones,
+    // width 0 and a NaN width.
+    void greyPixelsMatchLevelToGrey()
     {
-        QCOMPARE(levelToGrey(1000, 500, 1000, false, GreyRange::Unclamped), 256);
-        QCOMPARE(levelToGrey(1000, 500, 1000, true, GreyRange::Unclamped), -1);
-        QCOMPARE(levelToGrey(1e300, 500, 1000, false, GreyRange::Unclamped) > 255, true);
+        std::vector<double> values = {kNaN, kInf, -kInf, 0, -0.0, 1e300, -1e300, 0.49999999999999994,
+                                      0.5, 254.5, 255.5, -0.5};
+        for (int i = -300; i <= 1300; ++i)
+            values.push_back(i * 0.5);
+        std::mt19937_64 random(7);
+        std::uniform_real_distribution<double> spread(-2000, 3000);
+        for (int i = 0; i < 2000; ++i)
+            values.push_back(spread(random));
+        std::vector<std::uint32_t> pixels(values.size());
+        const double windows[][2] = {{500, 1000}, {127.5, 255}, {-37.25, 3.7}, {100, 0}, {100, kNaN}};
+        for (const auto &[level, width] : windows)
+            for (bool invert : {false, true}) {
+                greyPixels(values.data(), pixels.data(), int(values.size()), level, width, invert);
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    const std::uint32_t g = std::uint32_t(levelToGrey(values[i], level, width, invert));
+                    QCOMPARE(pixels[i], 0xff000000u | (g << 16) | (g << 8) | g);
+                }
+            }
+    }
+};
+
+class TestWidthSlider : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void positionsOfWidths()
+    {
+        // 10^0.5 = 3.16227766016838; log10(1399 * 100 / 15000 + 1) = log10(10.32667)
+        // = 1.01396; log10(2 * 100 / 2000 + 1) = log10(1.1) = 0.0413927.
+        const struct { double width, widthMax; int position; } rows[] = {
+            {1, 1000, 0},       {91, 1000, 1000}, {991, 1000, 2000}, {1 + 2.16227766016838 * 200, 20000, 500},
+            {19801, 20000, 2000}, {1400, 15000, 1014}, {3, 2000, 41},
+            // Off the scale: widths 0, below 1, negative, too large, endless or NaN;
+            // a scale of 0 or NaN.
+            {0, 10, 0}, {0, 50, 0}, {-5, 1000, 0}, {1e6, 1000, 2000}, {kInf, 1000, 2000},
+            {kNaN, 1000, 0}, {100, 0, 0}, {100, kNaN, 0}};
+        for (const auto &r : rows)
+            QVERIFY2(widthToSlider(r.width, r.widthMax) == r.position, qPrintable(QString::number(r.width)));
     }
 
-    void zeroWidthPaintsBlack()
+    // Every position comes back from its width, so the hand positions above hold
+    // for sliderToWidth too.
+    void everyPositionSurvivesTheRoundTrip()
     {
-        QCOMPARE(levelToGrey(5, 1, 0, false), 0);
-        QCOMPARE(levelToGrey(5, 1, 0, true), 0);
+        for (double widthMax : {10.0, 1000.0, 30000.0, 1e300})
+            for (int p = 0; p <= kWidthSliderMaximum; ++p)
+                QVERIFY2(widthToSlider(sliderToWidth(p, widthMax), widthMax) == p,
+                         qPrintable(QStringLiteral("%1 of %2").arg(p).arg(widthMax)));
+    }
+
+    void sliderValuesRoundHalvesAwayFromZero()
+    {
+        // NaN gives 0; values beyond a slider's reach stop at a billion.
+        for (const auto &[value, position] : {std::pair{2.5, 3}, {-2.5, -3}, {1234.4999, 1234}, {kNaN, 0},
+                                              {1e300, 1000000000}, {-kInf, -1000000000}})
+            QCOMPARE(sliderValue(value), position);
     }
 };
 
 RELAXON_TEST_CLASS(TestDisplayWindow)
+RELAXON_TEST_CLASS(TestWidthSlider)
 
 #include "test_displaywindow.moc"

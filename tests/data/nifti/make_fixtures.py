@@ -17,9 +17,7 @@ import numpy as np
 import nibabel as nib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-X = np.arange(-9.0, 10.0, 2.0)
-Y = np.arange(-11.0, 12.0, 2.0)
-Z = np.arange(-5.0, 6.0, 2.0)
+X, Y, Z = np.arange(-9.0, 10.0, 2.0), np.arange(-11.0, 12.0, 2.0), np.arange(-5.0, 6.0, 2.0)
 MARKER = ((5.0, 7.0, 1.0), (3.0, 7.0, 1.0), (5.0, 5.0, 1.0), (5.0, 7.0, 3.0))
 
 
@@ -31,81 +29,61 @@ def world_values():
     return v
 
 
-def stored(ras, axes, flips):
-    """ras re-stored so that voxel axis n runs along world axis axes[n],
+def stored(axes=(0, 1, 2), flips=(False, False, False)):
+    """The world re-stored so that voxel axis n runs along world axis axes[n],
     reversed where flips[n]; returns the array and its affine."""
-    data = np.transpose(ras, axes)
-    affine = np.zeros((4, 4))
-    affine[3, 3] = 1.0
-    lows = (X[0], Y[0], Z[0])
-    counts = (X.size, Y.size, Z.size)
+    data = np.transpose(world_values(), axes)
+    affine = np.diag([0.0, 0.0, 0.0, 1.0])
     for n, (axis, flip) in enumerate(zip(axes, flips)):
+        low, count = (X, Y, Z)[axis][0], (X, Y, Z)[axis].size
         if flip:
             data = np.flip(data, n)
-            affine[axis, n] = -2.0
-            affine[axis, 3] = lows[axis] + 2.0 * (counts[axis] - 1)
-        else:
-            affine[axis, n] = 2.0
-            affine[axis, 3] = lows[axis]
+        affine[axis, n] = -2.0 if flip else 2.0
+        affine[axis, 3] = low + 2.0 * (count - 1) if flip else low
     return np.ascontiguousarray(data), affine
 
 
 def save(data, affine, name, qform_only=False, nifti2=False, dtype=np.float32):
-    cls = nib.Nifti2Image if nifti2 else nib.Nifti1Image
-    image = cls(data.astype(dtype), None)
-    if qform_only:
-        image.set_qform(affine, code=1)
-        image.set_sform(None, code=0)
-    else:
-        image.set_sform(affine, code=1)
-        image.set_qform(affine, code=1)
+    image = (nib.Nifti2Image if nifti2 else nib.Nifti1Image)(data.astype(dtype), None)
+    image.set_qform(affine, code=1)
+    image.set_sform(None if qform_only else affine, code=0 if qform_only else 1)
     nib.save(image, os.path.join(HERE, name))
 
 
 def markers():
-    ras = world_values()
-    save(*stored(ras, (0, 1, 2), (False, False, False)), "marker_ras.nii.gz")
-    save(*stored(ras, (0, 1, 2), (True, False, False)), "marker_las.nii.gz")
-    save(*stored(ras, (0, 1, 2), (True, True, False)), "marker_lps_qform.nii.gz", qform_only=True)
-    save(*stored(ras, (2, 0, 1), (False, True, False)), "marker_permuted.nii.gz")
-    save(*stored(ras, (0, 1, 2), (False, False, False)), "marker_nifti2.nii", nifti2=True)
+    save(*stored(), "marker_ras.nii.gz")
+    save(*stored(flips=(True, False, False)), "marker_las.nii.gz")
+    save(*stored(flips=(True, True, False)), "marker_lps_qform.nii.gz", qform_only=True)
+    save(*stored((2, 0, 1), (False, True, False)), "marker_permuted.nii.gz")
+    save(*stored(), "marker_nifti2.nii", nifti2=True)
     # Voxels of 1 x 2 x 2 mm: each 2 mm voxel split in two along x.
-    data, affine = stored(ras, (0, 1, 2), (False, False, False))
+    data, affine = stored()
     affine[0, 0], affine[0, 3] = 1.0, X[0] - 0.5
     save(np.repeat(data, 2, axis=0), affine, "marker_anisotropic.nii.gz")
 
 
-def tensor_world(direction):
-    """A cigar-shaped tensor (mm^2/s) along direction, in world axes."""
-    d = np.asarray(direction, dtype=float)
-    d /= np.linalg.norm(d)
-    return 0.3e-3 * np.eye(3) + 1.2e-3 * np.outer(d, d)
-
-
 def tensors():
-    """Right-anterior cigars (world direction (1, 1, 0)) in FSL's order and
-    frame: components along the voxel axes, the first axis reversed when the
-    voxel-to-world matrix has a positive determinant."""
-    world = tensor_world((1.0, 1.0, 0.0))
+    """Right-anterior cigars (0.3e-3 I + 1.2e-3 d d^T mm^2/s along world (1, 1, 0)) in
+    FSL's order and frame: components along the voxel axes, the first axis reversed
+    when the voxel-to-world matrix has a positive determinant."""
+    d = np.array([1.0, 1.0, 0.0]) / np.sqrt(2.0)
+    world = 0.3e-3 * np.eye(3) + 1.2e-3 * np.outer(d, d)
     for name, axes, flips in (("tensor_ras.nii.gz", (0, 1, 2), (False, False, False)),
                               ("tensor_las.nii.gz", (0, 1, 2), (True, False, False)),
                               ("tensor_permuted.nii.gz", (2, 0, 1), (False, True, False))):
-        data, affine = stored(world_values(), axes, flips)
+        data, affine = stored(axes, flips)
         frame = affine[:3, :3] / 2.0  # columns: world directions of the voxel axes
         if np.linalg.det(frame) > 0:
             frame[:, 0] *= -1.0
-        d = frame.T @ world @ frame
-        components = (d[0, 0], d[0, 1], d[0, 2], d[1, 1], d[1, 2], d[2, 2])
-        volume = np.stack([np.full(data.shape, c, dtype=np.float32) for c in components], axis=3)
-        save(volume, affine, name)
+        t = frame.T @ world @ frame
+        components = (t[0, 0], t[0, 1], t[0, 2], t[1, 1], t[1, 2], t[2, 2])
+        save(np.stack([np.full(data.shape, c, dtype=np.float32) for c in components], axis=3), affine, name)
 
 
 def segmentation():
-    data, affine = stored(world_values(), (0, 1, 2), (False, False, False))
+    data, affine = stored()
     labels = np.zeros(data.shape, dtype=np.uint8)
-    labels[2:8, 2:10, :] = 1
-    labels[3:7, 3:9, :] = 2
-    labels[4:6, 4:8, :] = 3
+    labels[2:8, 2:10, :], labels[3:7, 3:9, :], labels[4:6, 4:8, :] = 1, 2, 3
     save(labels, affine, "labels.nii.gz", dtype=np.uint8)
     labels[5, 5, 3] = 7
     save(labels, affine, "labels_unknown.nii.gz", dtype=np.uint8)
@@ -118,8 +96,7 @@ def segmentation():
 
 
 def bad_inputs():
-    ras = world_values()
-    data, affine = stored(ras, (0, 1, 2), (False, False, False))
+    data, affine = stored()
     save(data[:, :-1, :], affine, "bad_grid.nii.gz")
     save(np.stack([data, data], axis=3), affine, "bad_two_volumes.nii.gz")
     save(data[..., None], affine, "one_volume_4d.nii.gz")
@@ -127,19 +104,19 @@ def bad_inputs():
     rgb = np.zeros(data.shape, dtype=[("R", "u1"), ("G", "u1"), ("B", "u1")])
     save(rgb, affine, "bad_rgb.nii.gz", dtype=rgb.dtype)
     holes = data.copy()
-    holes[0, 0, :] = np.nan
-    holes[1, 0, :] = -50.0
+    holes[0, 0, :], holes[1, 0, :] = np.nan, -50.0
     save(holes, affine, "t1_holes.nii.gz")
     save(data / 1000.0, affine, "t1_seconds.nii.gz")
-
+    # The whole file, cut short once plain and once compressed.
     save(data, affine, "whole.nii")
-    whole = open(os.path.join(HERE, "whole.nii"), "rb").read()
+    with open(os.path.join(HERE, "whole.nii"), "rb") as whole_file:
+        whole = whole_file.read()
     os.remove(os.path.join(HERE, "whole.nii"))
-    with open(os.path.join(HERE, "bad_short_data.nii"), "wb") as out:
-        out.write(whole[:len(whole) - 400])
     packed = gzip.compress(whole, mtime=0)
-    with open(os.path.join(HERE, "bad_truncated.nii.gz"), "wb") as out:
-        out.write(packed[:len(packed) // 2])
+    for name, content in (("bad_short_data.nii", whole[:len(whole) - 400]),
+                          ("bad_truncated.nii.gz", packed[:len(packed) // 2])):
+        with open(os.path.join(HERE, name), "wb") as out:
+            out.write(content)
 
 
 if __name__ == "__main__":
