@@ -116,6 +116,23 @@ private slots:
         }
     }
 
+    // The dmatrix layout is relied on above; these cover the other allocators and the refusals.
+    void allocatorsZeroFillFromTheirLowerBoundsAndRefuseBadRanges()
+    {
+        int32 *iv = ivector(-2, 2);
+        QVERIFY(iv && iv[-2] == 0 && iv[2] == 0);
+        free_ivector(iv, -2, 2);
+        double **offset = matrix(0, 4, -1, 1);
+        QVERIFY(offset && offset[4][1] == 0 && &offset[4][-1] == &offset[0][-1] + 12);
+        free_matrix(offset, 0, 4, -1);
+        double ***t = d3tensor(1, 2, 1, 2, 1, 16);
+        QVERIFY(t && t[2][2][16] == 0 && &t[2][1][1] == &t[1][1][1] + 32 && &t[1][2][1] == &t[1][1][1] + 16);
+        free_d3tensor(t, 1, 2, 1, 2, 1);
+        // 6e8 elements lie above the dense limit and must fail before allocating.
+        QVERIFY(!dmatrix(1, 30000, 1, 20000) && !dmatrix(1, 0, 1, 5) && !dvector(5, 1) && !imatrix(1, 3, 2, 1)
+                && !d3tensor(1, 1, 1, 1, 2, 1));
+    }
+
     void nonFiniteInputReturns()
     {
         for (double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
