@@ -244,8 +244,8 @@ private slots:
         reader.start(QStringLiteral("/usr/bin/python3"), {fixture("print_mat.py"), file});
         if (!reader.waitForFinished() || reader.exitCode())
             QSKIP("no Python with SciPy to cross-check the written files");
-        QCOMPARE(reader.readAll(), QByteArray("Geometry.cell uint32 4 4 1 2 3 1 1 2 4 1 1 3 4 1 2 3 4 2\n"
-                                              "Geometry.node float64 3 4 0.0 0.0 0.0 1.0 0.0 0.0 0.0 2.0 0.0 0.0 0.0 3.0\n"
+        QCOMPARE(reader.readAll(), QByteArray("Geometry.node float64 3 4 0.0 0.0 0.0 1.0 0.0 0.0 0.0 2.0 0.0 0.0 0.0 3.0\n"
+                                              "Geometry.cell uint32 4 4 1 2 3 1 1 2 4 1 1 3 4 1 2 3 4 2\n"
                                               "m float64 2 3 11.0 21.0 12.0 22.0 13.0 23.0\n"));
     }
 };
