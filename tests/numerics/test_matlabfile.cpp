@@ -186,11 +186,8 @@ private slots:
     {
         matrixfiletest::ReadResult read;
         read.tailLength = 7;
-        QVERIFY(read.read(scratchFile("coded.mat"), -1, -1, -1, -1, -1, -1, 1));
-        QVERIFY(lastWasMatlab());
-        QVERIFY(!read.tail && !read.tailLength);
-        QCOMPARE(read.rows * 10 + read.cols, 38);
-        QCOMPARE(read.m[3][1], 13.0);
+        QVERIFY(read.read(scratchFile("coded.mat"), -1, -1, -1, -1, -1, -1, 1) && lastWasMatlab());
+        QVERIFY(!read.tail && !read.tailLength && read.rows == 3 && read.cols == 8 && read.m[3][1] == 13.0);
     }
 
     void geometryIsReadFromEitherLayout_data()
@@ -218,19 +215,16 @@ private slots:
         QCOMPARE(writeTetrahedron(file, "", 1), 1);
         QCOMPARE(readGeometry(file), (QList<QVariant>{1, QVariant::fromValue(tetrahedronNodes),
                                                       QVariant::fromValue(QList<int>())}));
-        QCOMPARE(writePositionCoded(file, 1, 2, "keep"), 1);
-        QCOMPARE(writeTetrahedron(file, "mesh", 1), 1);
-        QCOMPARE(writeTetrahedron(file, "mesh", 1, 10.0), 1);
+        QVERIFY(writePositionCoded(file, 1, 2, "keep") && writeTetrahedron(file, "mesh", 1)
+                && writeTetrahedron(file, "mesh", 1, 10.0));
         QCOMPARE(readMatrix(file, "keep").values, (QList<double>{11, 12}));
         QCOMPARE(readGeometry(file).at(1).value<QList<double>>().first(), 10.0);
 
         const QString copy = scratchFile("struct_updated.mat");
-        QVERIFY(QFile::copy(fixture("struct_then_matrix.mat"), copy));
-        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(writeTetrahedron(copy, "info", 1), 1);
+        QVERIFY(QFile::copy(fixture("struct_then_matrix.mat"), copy)
+                && QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner) && writeTetrahedron(copy, "info", 1));
         const ReadResult scale = readMatrix(copy, "scale");
-        QCOMPARE(scale.foundName, QByteArray("info"));
-        QCOMPARE(scale.values, (QList<double>{2, 3}));
+        QVERIFY(scale.foundName == "info" && scale.values == QList<double>({2, 3}));
         QCOMPARE(readGeometry(copy).at(1).value<QList<double>>(), tetrahedronNodes);
     }
 
