@@ -220,10 +220,9 @@ private slots:
     {
         QTest::addColumn<bool>("text");
         QTest::addColumn<bool>("sparseOutputs");
-        QTest::newRow("binary, expanded") << false << false;
-        QTest::newRow("binary, as sparse") << false << true;
-        QTest::newRow("text, expanded") << true << false;
-        QTest::newRow("text, as sparse") << true << true;
+        for (bool text : {false, true})
+            for (bool sparse : {false, true})
+                QTest::addRow("%s, %s", text ? "text" : "binary", sparse ? "as sparse" : "expanded") << text << sparse;
     }
 
     void sparseRoundTrip()
@@ -356,7 +355,6 @@ private slots:
         unimplemented("element size 2", header(false, 1, 1, 2) + one);
         unimplemented("header cut short", header(false, 1, 1).left(18));
         bad("dense doubles 100000 x 100000", header(false, hugeSide, hugeSide) + two);
-        bad("dense floats 100000 x 100000", header(false, hugeSide, hugeSide, 4) + two);
         bad("dense 2 x 3 missing its last element", header(false, 2, 3) + two + two);
         bad("raw 30000 x 30000", i32(30000) + i32(30000) + two);
         bad("raw 2 x 2 missing a float", i32(2) + i32(2) + floatBytes(1, big).repeated(3));
