@@ -190,22 +190,15 @@ private slots:
         QVERIFY(!read.tail && !read.tailLength && read.rows == 3 && read.cols == 8 && read.m[3][1] == 13.0);
     }
 
-    void geometryIsReadFromEitherLayout_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<bool>("found");
-        QTest::newRow("3 x n nodes, 1-based double faces under node and face") << fixture("geometry_columns.mat") << true;
-        QTest::newRow("n x 3 nodes, 1-based int32 faces under pnt and tri") << fixture("geometry_rows.mat") << true;
-        QTest::newRow("first double and first uint32 plain arrays") << fixture("geometry_plain.mat") << true;
-        QTest::newRow("no nodes") << fixture("int32_negative.mat") << false;
-    }
-
+    // 3 x n nodes with 1-based double faces under node and face, n x 3 nodes with int32
+    // faces under pnt and tri, or the first double and first uint32 plain arrays.
     void geometryIsReadFromEitherLayout()
     {
-        QFETCH(QString, file);
-        QFETCH(bool, found);
-        QCOMPARE(readGeometry(file), (QList<QVariant>{int(found), QVariant::fromValue(found ? tetrahedronNodes : QList<double>()),
-                                                      QVariant::fromValue(found ? tetrahedronFaces : QList<int>())}));
+        const QList<QVariant> tetrahedron{1, QVariant::fromValue(tetrahedronNodes), QVariant::fromValue(tetrahedronFaces)};
+        for (const char *file : {"geometry_columns.mat", "geometry_rows.mat", "geometry_plain.mat"})
+            QVERIFY2(readGeometry(fixture(file)) == tetrahedron, file);
+        QCOMPARE(readGeometry(fixture("int32_negative.mat")),
+                 (QList<QVariant>{0, QVariant::fromValue(QList<double>()), QVariant::fromValue(QList<int>())}));
     }
 
     void updateCreatesAMissingFileAndKeepsOtherVariablesAndFields()

@@ -96,8 +96,7 @@ private slots:
         QVERIFY(dir.isValid());
         const QString locales = dir.filePath(QStringLiteral("locales"));
         QVERIFY(QDir().mkpath(locales));
-        QProcess::execute(QStringLiteral("localedef"), {QStringLiteral("-i"), QStringLiteral("de_DE"),
-                          QStringLiteral("-f"), QStringLiteral("UTF-8"), locales + QStringLiteral("/de_DE.UTF-8")});
+        QProcess::execute("localedef", {"-i", "de_DE", "-f", "UTF-8", locales + "/de_DE.UTF-8"});
         qputenv("LOCPATH", QFile::encodeName(locales));
         if (!std::setlocale(LC_ALL, "de_DE.UTF-8") || std::localeconv()->decimal_point != QByteArray(","))
             qWarning("no locale with a decimal comma can be made here; reading in the C locale");

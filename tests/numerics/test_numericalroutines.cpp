@@ -219,10 +219,8 @@ private slots:
         student("t df 1e7 beside the normal 99.5 %", 2.5758293035, 1e7, 0.005 * (1 + 1.42e-6));
         // One and two degrees of freedom have closed-form tails (Cauchy and ν = 2).
         for (double t : {0.1, 1.0, 5.0, 30.0}) {
-            QTest::addRow("Cauchy t %g", t) << 0.5 << 0.5 << 1 / (1 + t * t)
-                                            << 1 - 2 * std::atan(t) / std::numbers::pi;
-            QTest::addRow("df 2 t %g", t) << 1.0 << 0.5 << 2 / (2 + t * t)
-                                          << 1 - t / std::sqrt(2 + t * t);
+            QTest::addRow("Cauchy t %g", t) << 0.5 << 0.5 << 1 / (1 + t * t) << 1 - 2 * std::atan(t) / std::numbers::pi;
+            QTest::addRow("df 2 t %g", t) << 1.0 << 0.5 << 2 / (2 + t * t) << 1 - t / std::sqrt(2 + t * t);
         }
         for (double x : {0.05, 0.45, 0.95}) {
             QTest::addRow("I(1, 1) at %g", x) << 1.0 << 1.0 << x << x;
