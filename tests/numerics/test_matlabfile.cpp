@@ -193,7 +193,8 @@ private slots:
     // faces under pnt and tri, or the first double and first uint32 plain arrays.
     void geometryIsReadFromEitherLayout()
     {
-        const QList<QVariant> tetrahedron{1, QVariant::fromValue(tetrahedronNodes), QVariant::fromValue(tetrahedronFaces)};
+        const QList<QVariant> tetrahedron{1, QVariant::fromValue(tetrahedronNodes),
+                                          QVariant::fromValue(tetrahedronFaces)};
         for (const char *file : {"geometry_columns.mat", "geometry_rows.mat", "geometry_plain.mat"})
             QVERIFY2(readGeometry(fixture(file)) == tetrahedron, file);
         QCOMPARE(readGeometry(fixture("int32_negative.mat")), noGeometry);
@@ -213,7 +214,8 @@ private slots:
 
         const QString copy = scratchFile("struct_updated.mat");
         QVERIFY(QFile::copy(fixture("struct_then_matrix.mat"), copy)
-                && QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner) && writeTetrahedron(copy, "info", 1));
+                && QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner)
+                && writeTetrahedron(copy, "info", 1));
         const ReadResult scale = readMatrix(copy, "scale");
         QVERIFY(scale.foundName == "info" && scale.values == QList<double>({2, 3}));
         QCOMPARE(readGeometry(copy).at(1).value<QList<double>>(), tetrahedronNodes);
@@ -228,9 +230,10 @@ private slots:
         reader.start(QStringLiteral("/usr/bin/python3"), {fixture("print_mat.py"), file});
         if (!reader.waitForFinished() || reader.exitCode())
             QSKIP("no Python with SciPy to cross-check the written files");
-        QCOMPARE(reader.readAll(), QByteArray("Geometry.node float64 3 4 0.0 0.0 0.0 1.0 0.0 0.0 0.0 2.0 0.0 0.0 0.0 3.0\n"
-                                              "Geometry.cell uint32 4 4 1 2 3 1 1 2 4 1 1 3 4 1 2 3 4 2\n"
-                                              "m float64 2 3 11.0 21.0 12.0 22.0 13.0 23.0\n"));
+        QCOMPARE(reader.readAll(),
+                 QByteArray("Geometry.node float64 3 4 0.0 0.0 0.0 1.0 0.0 0.0 0.0 2.0 0.0 0.0 0.0 3.0\n"
+                            "Geometry.cell uint32 4 4 1 2 3 1 1 2 4 1 1 3 4 1 2 3 4 2\n"
+                            "m float64 2 3 11.0 21.0 12.0 22.0 13.0 23.0\n"));
     }
 };
 

@@ -191,8 +191,9 @@ private slots:
     {
         const double rootPi = std::sqrt(std::numbers::pi);
         // Γ(1) = 1, Γ(1/2) = √π, Γ(7/2) = 15 √π / 8, Γ(10) = 9!, Γ(100) = 99!
-        for (const auto &[x, expected] : {std::array{1.0, 0.0}, {0.5, std::log(rootPi)}, {3.5, std::log(15 * rootPi / 8)},
-                                          {10.0, std::log(362880.0)}, {100.0, 359.13420536957539878}})
+        for (const auto &[x, expected] : {std::array{1.0, 0.0}, {0.5, std::log(rootPi)},
+                                          {3.5, std::log(15 * rootPi / 8)}, {10.0, std::log(362880.0)},
+                                          {100.0, 359.13420536957539878}})
             QVERIFY2(std::fabs(lnGamma(x) - expected) <= lanczosError, qPrintable(QString::number(x)));
     }
 
