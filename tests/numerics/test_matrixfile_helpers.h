@@ -70,8 +70,6 @@ public:
         dup2(fileno(sink), fileno(stream));
     }
     ~OutputCapture() { text(); }
-    OutputCapture(const OutputCapture &) = delete;
-    OutputCapture &operator=(const OutputCapture &) = delete;
 
     // Restores the stream and returns what was printed since construction.
     QByteArray text()
