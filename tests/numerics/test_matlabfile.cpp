@@ -228,7 +228,7 @@ private slots:
         QVERIFY(writePositionCoded(file, 2, 3) && writeTetrahedron(file, nullptr, 1));
         QProcess reader;
         reader.start(QStringLiteral("/usr/bin/python3"), {fixture("print_mat.py"), file});
-        if (!reader.waitForFinished() || reader.exitCode())
+        if (!reader.waitForFinished() || reader.exitCode() == 77)
             QSKIP("no Python with SciPy to cross-check the written files");
         QCOMPARE(reader.readAll(),
                  QByteArray("Geometry.node float64 3 4 0.0 0.0 0.0 1.0 0.0 0.0 0.0 2.0 0.0 0.0 0.0 3.0\n"
