@@ -411,6 +411,8 @@ private slots:
         QTest::newRow("not a number") << QByteArray("fmri\nninety-nine\n") << QByteArray("fmri") << 0 << 5 << 0 << 0;
         QTest::newRow("beyond int32") << QByteArray("big\n3000000000\n") << QByteArray("big") << 0 << 4 << 0 << 0;
         QTest::newRow("negative with text after") << QByteArray("n\n-42 frames\n") << QByteArray("n") << 0 << 2 << 1 << -42;
+        // Numbers are read from at most 511 characters of their line.
+        QTest::newRow("511 characters") << "n\n" + QByteArray(510, '0') + "7\n" << QByteArray("n") << 0 << 2 << 1 << 7;
     }
 
     void valueLinesAreFoundAndRead()
