@@ -15,21 +15,12 @@
 namespace {
 
 // Records the keys that reach it; accepts them only when asked to.
-class KeyRecorder : public QWidget
+struct KeyRecorder : QWidget
 {
-public:
-    explicit KeyRecorder(bool accepting, QWidget *parent = nullptr) : QWidget(parent), accepting(accepting) {}
+    using QWidget::QWidget;
+    void keyPressEvent(QKeyEvent *event) override { keys.append(event->key()), event->setAccepted(accepting); }
     QList<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        keys.append(event->key());
-        event->setAccepted(accepting);
-    }
-
-private:
-    bool accepting;
+    bool accepting = true;
 };
 
 // A functional series of 3 rows and 4 frames of width 2: pixel (a, b) of frame k
@@ -168,8 +159,9 @@ private slots:
 
     void keysTravelToTheViewAndUpwards()
     {
-        KeyRecorder mainWindow(true);
-        auto *view = new KeyRecorder(false, &mainWindow);
+        KeyRecorder mainWindow;
+        auto *view = new KeyRecorder(&mainWindow);
+        view->accepting = false;
         auto *curve = new PixelTime(view, 10);
         curve->show();
         QVERIFY(QTest::qWaitForWindowExposed(curve));
