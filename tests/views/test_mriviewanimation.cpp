@@ -65,7 +65,6 @@ private slots:
         QVERIFY(view->animationRunning());
         QCOMPARE(view->imageData()[1][1], 1000.0);
         AnimationControls *controls = view->animationControls();
-        QCOMPARE(controls->trSlider->orientation(), Qt::Vertical);
         const QSlider *slider = controls->trSlider;
         QCOMPARE(QList<int>({slider->minimum(), slider->maximum(), slider->value()}), QList<int>({50, 5000, 500}));
         QCOMPARE(controls->speedBox->currentIndex(), 1);
@@ -74,13 +73,9 @@ private slots:
         // Tr column right of it and the speed row below.
         QCOMPARE(QSize(view->areaWidth(), view->areaHeight()), QSize(290, 300));
         QCOMPARE(controls->trSlider->geometry(), QRect(295, 30, 30, 240));
-        QCOMPARE(controls->trCaption->geometry(), QRect(290, 0, 40, 30));
-        QCOMPARE(controls->trValue->geometry(), QRect(290, 270, 40, 30));
         QCOMPARE(controls->teLabel->geometry(), QRect(0, 300, 72, 30));
         QCOMPARE(controls->speedBox->pos(),
                  QPoint(290 + 35 - controls->speedBox->width(), 300 + (30 - controls->speedBox->height()) / 2));
-        QCOMPARE(controls->speedCaption->pos(), QPoint(controls->speedBox->x() - controls->speedCaption->width() - 5,
-                                                       300 + (30 - controls->speedCaption->height()) / 2));
     }
 
     void echoTimeFollowsTheClockAndTr_data()
@@ -166,11 +161,6 @@ private slots:
         checkTiming(250.4, 500);
         tick(10);
         checkTiming(260.4, 500);
-
-        main->session().selectedPixel = QPoint(-1, -1);
-        for (int i = 0; i < 5; ++i)
-            tick(0);
-        QCOMPARE(view->viewStatusBar()->currentMessage(), QString());
     }
 
 private:
