@@ -1,5 +1,6 @@
 #include "views/levwidview.h"
 
+#include "testimage.h"
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
 #include "views/levwidviewgeometry.h"
@@ -56,11 +57,8 @@ struct Fixture
 
     Fixture()
     {
-        double **image = dmatrix(1, 40, 1, 50);
-        for (int x = 1; x <= 40; ++x)
-            for (int y = 1; y <= 50; ++y)
-                image[x][y] = -500.0 + (x - 1) * 50 + (y - 1);
-        view = new MriView(main.session(), ViewNewRecording, image, 40, 50);
+        const auto value = [](int x, int y) { return -500.0 + (x - 1) * 50 + (y - 1); };
+        view = new MriView(main.session(), ViewNewRecording, makeImage(40, 50, value), 40, 50);
         dialog = new LevelCont(view);
         dialog->levelEdit->setText(QStringLiteral("500"));
         dialog->widthEdit->setText(QStringLiteral("1000"));

@@ -23,29 +23,6 @@ namespace {
 constexpr double kSignalTolerance = 1e-9;
 constexpr int kStatusBarHeight = 20;
 
-// A PD/T1/T2 case of rows x cols pixels (cols = rows unless given), every pixel the
-// same tissue, with tensors of diffusion along the horizontal axis of normalised
-// norm n when n is given.
-void makeMriCase(MainWindow &main, int rows, double pd, double t1, double t2, double n = -1, int cols = 0)
-{
-    CaseData &data = main.session().caseData;
-    data.rows = rows;
-    data.cols = cols = cols ? cols : rows;
-    data.isMri = true;
-    data.fullScale = 2000;
-    data.pd = makeImage(rows, cols, [pd](int, int) { return pd; });
-    data.t1 = makeImage(rows, cols, [t1](int, int) { return t1; });
-    data.t2 = makeImage(rows, cols, [t2](int, int) { return t2; });
-    if (n < 0)
-        return;
-    data.hasDti = main.session().allowDti = true;
-    data.tensor = d3tensor(1, rows, 1, cols, 1, 16);
-    for (int x = 1; x <= rows; ++x)
-        for (int y = 1; y <= cols; ++y)
-            for (int k = 1; k <= 16; ++k)
-                data.tensor[x][y][k] = k == 1 || k == 10 ? n : 0;
-}
-
 // Shown at the given size (a hidden widget gets its resize event only when shown)
 // and grabbed.
 QImage shot(MriView &view, int width, int height)
@@ -86,7 +63,7 @@ private slots:
         QFETCH(bool, prepulse);
         QFETCH(double, signal);
         MainWindow main;
-        makeMriCase(main, 8, 1000, 500, 100, -1, 6);
+        makeMriCase(main.session(), 8, 1000, 500, 100, -1, 6);
         main.session().allowPrepulse = true;
         ModalDriver driver(answerTiming("40", "500", true, [prepulse](TeTr &dialog) {
             if (!prepulse)
@@ -116,7 +93,7 @@ private slots:
     void noisyRecordingsKeepTheirOwnPattern()
     {
         MainWindow main;
-        makeMriCase(main, 8, 1000, 500, 100);
+        makeMriCase(main.session(), 8, 1000, 500, 100);
         main.session().acquisition.noise = true;
         main.session().acquisition.averages = 4;
         ModalDriver driver(answerTiming("40", "500"));
@@ -153,7 +130,7 @@ private slots:
     {
         QFETCH(int, kind);
         MainWindow main;
-        makeMriCase(main, 64, 900, 600, 80);
+        makeMriCase(main.session(), 64, 900, 600, 80);
         main.session().recording.te = 90;
         main.session().recording.tr = 2000;
         ModalDriver driver;
@@ -182,7 +159,7 @@ private slots:
         // the map's range, 5000 (4500 rounded up), bounds it, so its automatic window
         // stays reachable.
         MainWindow main;
-        makeMriCase(main, 4, 100, 4500, 100);
+        makeMriCase(main.session(), 4, 100, 4500, 100);
         main.session().caseData.t1[1][1] = 0;
         MriView t1(main.session(), ViewT1);
         QCOMPARE(QList<double>({t1.levelMin(), t1.levelMax(), t1.widthMin(), t1.widthMax()}),
@@ -313,7 +290,7 @@ private slots:
     void crossMarkerContrastsWithPixel()
     {
         MainWindow main;
-        makeMriCase(main, 64, 1000, 500, 100);
+        makeMriCase(main.session(), 64, 1000, 500, 100);
         main.session().caseData.pd[11][21] = 0;
         MriView view(main.session(), ViewHydrogenDensity);
         shot(view, 256, 256 + kStatusBarHeight);
@@ -362,7 +339,7 @@ private slots:
     {
         // A black picture: the gradient arrow of a single direction at 90 degrees points right.
         MainWindow main;
-        makeMriCase(main, 64, 0, 0, 0, 0);
+        makeMriCase(main.session(), 64, 0, 0, 0, 0);
         main.session().recording.technique = TechniqueSingleDirection;
         main.session().recording.gradientAngle = 90;
         bool dialShown = false;
@@ -381,7 +358,7 @@ private slots:
         // 2 image pixels apart: the first centre is pixel (1, 1) at (8, 8), a horizontal
         // stroke of 12 pixels in dark green over the white picture.
         MainWindow dti;
-        makeMriCase(dti, 32, 1000, 500, 100, 1);
+        makeMriCase(dti.session(), 32, 1000, 500, 100, 1);
         dti.session().recording.technique = TechniqueDti;
         std::unique_ptr<MriView> glyphs = newRecording(dti);
         QCOMPARE(glyphs->imageData()[1][1], 100.0);

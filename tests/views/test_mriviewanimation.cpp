@@ -40,13 +40,7 @@ private slots:
         now = 10000;
         setClockSource([this] { return now; });
         main = std::make_unique<MainWindow>();
-        CaseData &data = main->session().caseData;
-        data.rows = data.cols = 8;
-        data.isMri = true;
-        data.fullScale = 2000;
-        data.pd = makeImage(8, 8, [](int, int) { return 1000.0; });
-        data.t1 = makeImage(8, 8, [](int, int) { return 500.0; });
-        data.t2 = makeImage(8, 8, [](int, int) { return 100.0; });
+        makeMriCase(main->session(), 8, 1000, 500, 100);
         main->session().recording.tr = 500;
         view = std::make_unique<MriView>(main->session(), ViewAnimation);
         view->resize(330, 350);
@@ -165,28 +159,20 @@ private slots:
 
 private:
     // Advances the clock by ms and draws the next frame.
-    void tick(double ms);
+    void tick(double ms) { now += ms, view->animFrame(); }
     // The echo time of the animation, then Tr (animation's, pending) as shown.
-    void checkTiming(double te, double tr);
+    void checkTiming(double te, double tr)
+    {
+        QVERIFY(std::abs(view->recordingParams().te - te) < kSignalTolerance);
+        QCOMPARE(view->recordingParams().tr, tr);
+        const double expected = spinEcho(te, tr);
+        QVERIFY(std::abs(view->imageData()[4][4] - expected) <= kSignalTolerance * expected);
+    }
 
     double now = 0;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<MriView> view;
 };
-
-void MriViewAnimationTest::tick(double ms)
-{
-    now += ms;
-    view->animFrame();
-}
-
-void MriViewAnimationTest::checkTiming(double te, double tr)
-{
-    QVERIFY(std::abs(view->recordingParams().te - te) < kSignalTolerance);
-    QCOMPARE(view->recordingParams().tr, tr);
-    const double expected = spinEcho(te, tr);
-    QVERIFY(std::abs(view->imageData()[4][4] - expected) <= kSignalTolerance * expected);
-}
 
 RELAXON_TEST_CLASS(MriViewAnimationTest)
 #include "test_mriviewanimation.moc"

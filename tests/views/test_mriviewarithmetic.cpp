@@ -277,37 +277,31 @@ private slots:
     {
         QTest::addColumn<bool>("allowPrepulse");
         QTest::addColumn<bool>("prepulse");
-        QTest::addColumn<bool>("hasDti");
         QTest::addColumn<bool>("allowDti");
-        QTest::addColumn<bool>("dtiShown");
-        QTest::newRow("nothing offered") << false << true << false << false << false;
-        QTest::newRow("prepulse on") << true << true << false << true << false;
-        QTest::newRow("prepulse off") << true << false << true << false << false;
-        QTest::newRow("diffusion data and allowed") << false << false << true << true << true;
+        QTest::addColumn<bool>("hasDti");
+        QTest::newRow("nothing offered") << false << true << false << false;
+        QTest::newRow("prepulse on") << true << true << true << false;
+        QTest::newRow("prepulse off, diffusion not allowed") << true << false << false << true;
+        QTest::newRow("diffusion data and allowed") << false << false << true << true;
     }
     void offeredRowsAreShown()
     {
         QFETCH(bool, allowPrepulse);
         QFETCH(bool, prepulse);
-        TimingOffer offer;
-        offer.allowPrepulse = allowPrepulse;
-        QFETCH(bool, hasDti);
         QFETCH(bool, allowDti);
-        offer.hasDti = hasDti;
-        offer.allowDti = allowDti;
+        QFETCH(bool, hasDti);
         ViewRecordingParams view;
         view.prepulse = prepulse;
         TeTr dialog(0, 12);
-        fillTimingDialog(dialog, view, offer);
+        fillTimingDialog(dialog, view, TimingOffer{.allowPrepulse = allowPrepulse, .allowDti = allowDti, .hasDti = hasDti});
         for (QWidget *widget : std::initializer_list<QWidget *>{dialog.tpLabel, dialog.tpCheck, dialog.tpText,
                                                                 dialog.tpEdit, dialog.tpMs, dialog.tpSlider})
             QVERIFY2(widget->isVisibleTo(&dialog) == allowPrepulse, qPrintable(widget->objectName()));
-        if (allowPrepulse) {
-            QCOMPARE(dialog.tpCheck->isChecked(), prepulse);
-            QCOMPARE(dialog.tpEdit->isEnabled(), prepulse);
-            QCOMPARE(dialog.tpSlider->isEnabled(), prepulse);
-        }
-        QTEST(dialog.dtiFrame->isVisibleTo(&dialog), "dtiShown");
+        if (allowPrepulse)
+            QCOMPARE(QList<bool>({dialog.tpCheck->isChecked(), dialog.tpEdit->isEnabled(),
+                                  dialog.tpSlider->isEnabled()}),
+                     QList<bool>(3, prepulse));
+        QCOMPARE(dialog.dtiFrame->isVisibleTo(&dialog), allowDti && hasDti);
     }
 
     void hiddenChoicesKeepPreviousSettings()
