@@ -190,7 +190,6 @@ private slots:
         // Drags stay on the plot.
         QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
         QTest::newRow("drag far left") << double(dragX(plot, -5000, 0)) << 45.0;
-        QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
         QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
     }
     void barsAndDragsRoundAsDrawn()

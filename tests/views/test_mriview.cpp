@@ -189,12 +189,12 @@ private slots:
         // out, so the 2 % point (1.98 pixels) lies in bin 59 and the 98 % point (97.02)
         // is passed in bin 70.
         MainWindow main;
-        int n = 0;
-        double **image = makeImage(10, 10, [&n](int, int) {
-            const int i = n++;
-            return i == 0 ? -100.0 : i == 1 ? 100.0 : i < 52 ? 20.0 : 40.0;
-        });
-        MriView view(main.session(), ViewNewRecording, image, 10, 10);
+        // Pixel i counted row by row.
+        const auto image = [](double (*value)(int)) {
+            return makeImage(10, 10, [value](int x, int y) { return value((x - 1) * 10 + y - 1); });
+        };
+        MriView view(main.session(), ViewNewRecording,
+                     image([](int i) { return i == 0 ? -100.0 : i == 1 ? 100.0 : i < 52 ? 20.0 : 40.0; }), 10, 10);
         QCOMPARE(view.viewStatusBar(), main.statusBar());
         QCOMPARE(view.levelReadout(), main.session().levelLabel);
         QVERIFY(!view.crossMarker()->isVisibleTo(&view));
@@ -212,12 +212,8 @@ private slots:
 
         // All but two pixels in bin 50: the 2 % and 98 % points meet in bin 49, and the
         // window falls back to the whole range.
-        n = 0;
-        image = makeImage(10, 10, [&n](int, int) {
-            const int i = n++;
-            return i == 0 ? -100.0 : i == 1 ? 100.0 : 0.0;
-        });
-        MriView equal(main.session(), ViewNewRecording, image, 10, 10);
+        MriView equal(main.session(), ViewNewRecording,
+                      image([](int i) { return i == 0 ? -100.0 : i == 1 ? 100.0 : 0.0; }), 10, 10);
         QCOMPARE(QPointF(equal.autoLow(), equal.autoHigh()), QPointF(-100, 98));
 
         // 302 rounded up on the 1, 1.5, 2, 3, 5, 8 series; the smallest value counted is 0.

@@ -1,11 +1,8 @@
 #include "views/mriview.h"
 
-#include "../cases/casefilewriter.h"
-#include "../dialogs/modaldriver.h"
 #include "testimage.h"
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
-#include "dialogs/tetr.h"
 #include "simulation/fmridisplaymode.h"
 #include "views/pixeltime.h"
 #include "testrunner.h"
@@ -14,7 +11,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
@@ -27,40 +23,35 @@ constexpr int kRows = 16;
 constexpr int kFrames = 99;
 const QPoint kHidden(-2, -2);
 
-// A main window with the document area of a 16 x 12 PD/T1/T2 case loaded from a
-// file, its maps known pixel by pixel: PD 100 + 10 x + y, T1 500 + x, T2 50 + y
-// (1-based). The timing dialog of its first recording is cancelled, so that the
-// test chooses every view itself.
+// A uniform 16 x 12 PD/T1/T2 case (PD 100, T1 500, T2 50) shown in a document area
+// of its own, with a few pixels set apart to tell the maps' read-outs from each other.
 struct MriCaseWindow
 {
     MriCaseWindow()
     {
-        const QString name = dir.filePath(QStringLiteral("small.mri"));
-        const auto value = [](int32 i, int32 j) {
-            return i <= kRows ? 100.0 + 10 * i + j : i <= 2 * kRows ? 500.0 + i - kRows : 50.0 + j;
-        };
-        if (!writeCaseMatrix(name, 3 * kRows, 12, value, "MRI PD,T1,T2 DATA\n"))
-            return;
-        ModalDriver driver([](QWidget *modal) {
-            if (auto *dialog = qobject_cast<TeTr *>(modal))
-                QTest::mouseClick(dialog->cancelButton, Qt::LeftButton);
-        });
-        main.loadFile(name);
-        main.resize(1200, 800);
-        main.show();
+        makeMriCase(main.session(), kRows, 100, 500, 50, -1, 12);
+        CaseData &data = main.session().caseData;
+        data.pd[11][6] = 216;
+        data.t1[11][6] = 511;
+        data.t2[11][6] = 56;
+        data.t2[1][12] = 62;
+        main.session().documentArea = &area;
+        area.resize(1200, 800);
+        area.show();
     }
+    ~MriCaseWindow() { main.session().documentArea = nullptr; }
 
     MriView *addView(int kind)
     {
         auto *view = new MriView(main.session(), kind);
-        QMdiSubWindow *window = main.documentArea()->addSubWindow(view);
+        QMdiSubWindow *window = area.addSubWindow(view);
         window->resize(260, 280);
         window->show();
         return view;
     }
 
-    QTemporaryDir dir;
     MainWindow main;
+    QMdiArea area;
 };
 
 // Widget point in the middle of image pixel (x, y) of a view.
