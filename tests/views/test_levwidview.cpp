@@ -207,8 +207,7 @@ private slots:
         // Grabbed two pixels right of the handle; the handle follows at that offset
         // to x = 225, 30 pixels or 200 units up.
         drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
-        QCOMPARE(f.view->displayLevel(), 700.0);
-        QCOMPARE(f.view->displayWidth(), 1000.0);
+        QCOMPARE(QPointF(f.view->displayLevel(), f.view->displayWidth()), QPointF(700, 1000));
         QCOMPARE(f.histogram->draggedHandle(), -1);
         f.paint();
         QCOMPARE(f.handle(HandleLevel), 225);
@@ -245,8 +244,7 @@ private slots:
         sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(160, 60), Qt::RightButton, Qt::RightButton);
         QCOMPARE(f.histogram->draggedHandle(), -1);
         sendMouse(f.histogram, QEvent::MouseMove, QPoint(300, 60), Qt::NoButton, Qt::RightButton);
-        QCOMPARE(f.view->displayLevel(), 500.0);
-        QCOMPARE(f.view->displayWidth(), 1000.0);
+        QCOMPARE(QPointF(f.view->displayLevel(), f.view->displayWidth()), QPointF(500, 1000));
 
         // Any button grabs a handle.
         sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(195, 120), Qt::RightButton, Qt::RightButton);

@@ -77,9 +77,8 @@ private slots:
         QCOMPARE(QSize(view->rows(), view->cols()), QSize(8, 6));
         QTEST(view->windowTitle(), "title");
         QVERIFY(std::abs(view->imageData()[8][6] - signal) < kSignalTolerance * signal);
-        QCOMPARE(main.session().recording.te, 40);
-        QCOMPARE(main.session().recording.prepulse, prepulse);
-        QCOMPARE(main.session().recording.tp, prepulse ? 500 : 100);
+        const RecordingParams &kept = main.session().recording;
+        QCOMPARE(QList<int>({kept.te, kept.prepulse, kept.tp}), QList<int>({40, prepulse, prepulse ? 500 : 100}));
         QCOMPARE(view->minimumSize(), QSize(200, 200));
 
         // Cancelled, the timing stays and the view paints black.

@@ -189,7 +189,6 @@ private slots:
         QTest::newRow("negative value") << pixelValueReadout(kUnits, -312) << "Signal strength: -312 ";
         QTest::newRow("value not a number") << pixelValueReadout(kUnits, kNan) << "Signal strength: nan ";
         QTest::newRow("animation units") << animationValueReadout("HU", 1234) << "HU: 1234";
-        QTest::newRow("frames only, magnitude") << statusText(true, 0, -640, 2, 0.01, false) << "Signal strength: 640";
         QTest::newRow("statistics with position")
             << statusText(true, 1, 640, 3.14159, 0.000123, true)
             << "t-value: 3.14   p-value: 0.0001     position: ( 10, 20)";
