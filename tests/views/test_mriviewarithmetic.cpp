@@ -304,35 +304,44 @@ private slots:
         QCOMPARE(dialog.dtiFrame->isVisibleTo(&dialog), allowDti && hasDti);
     }
 
-    void hiddenChoicesKeepPreviousSettings()
+    void askingKeepsWhatIsNotOfferedOrAccepted()
     {
-        // Neither prepulse nor diffusion offered: Tp and the prepulse stay, and the view
-        // records no diffusion technique while the main set keeps its choice.
+        QWidget parent;
         RecordingParams last;
         last.tp = 333;
         last.prepulse = true;
-        last.technique = 2;
-        ViewRecordingParams view = viewFrom(last);
-        ModalDriver driver(answerTiming("40", "500", true, [](TeTr &dialog) { dialog.tpEdit->setText("20"); }));
-        QVERIFY(askRecordingTiming(nullptr, TimingOffer{}, view, last));
-        QCOMPARE(view.tp, 333.0);
-        QCOMPARE(last.tp, 333);
-        QVERIFY(view.prepulse && last.prepulse);
-        QCOMPARE(view.technique, 0);
-        QCOMPARE(last.technique, 2);
-    }
-
-    void diffusionChoiceIsReadBack()
-    {
-        RecordingParams last;
         last.technique = 1;
         last.gradientAngle = 30;
         ViewRecordingParams view = viewFrom(last);
+        {
+            // Cancelled: nothing changes. The dialog stays on top of its parent, without a help button.
+            Qt::WindowFlags flags;
+            QWidget *dialogParent = nullptr;
+            ModalDriver cancel(answerTiming("99", "500", false, [&](TeTr &dialog) {
+                flags = dialog.windowFlags();
+                dialogParent = dialog.parentWidget();
+            }));
+            QVERIFY(!askRecordingTiming(&parent, TimingOffer{}, view, last));
+            QCOMPARE(view.te, 40.0);
+            QVERIFY((flags & Qt::WindowStaysOnTopHint) && !(flags & Qt::WindowContextHelpButtonHint));
+            QCOMPARE(dialogParent, &parent);
+        }
+        {
+            // Neither prepulse nor diffusion offered: Tp and the prepulse stay, and the view
+            // records no diffusion technique while the main set keeps its choice.
+            ModalDriver hidden(answerTiming("40", "500", true, [](TeTr &dialog) { dialog.tpEdit->setText("20"); }));
+            QVERIFY(askRecordingTiming(nullptr, TimingOffer{}, view, last));
+            QCOMPARE(QList<double>({view.tp, double(last.tp), double(view.technique), double(last.technique)}),
+                     QList<double>({333, 333, 0, 1}));
+            QVERIFY(view.prepulse && last.prepulse);
+        }
+        // Offered, the diffusion choice opens as last accepted and is read back.
+        view = viewFrom(last);
         TimingOffer offer;
         offer.hasDti = true;
         offer.allowDti = true;
         int dialAtOpen = -1;
-        ModalDriver driver(answerTiming("40", "500", true, [&](TeTr &dialog) {
+        ModalDriver diffusion(answerTiming("40", "500", true, [&](TeTr &dialog) {
             dialAtOpen = dialog.dtiSingle->isChecked() ? dialog.dtiDial->value() : -1;
             QTest::keyClick(dialog.dtiDial, Qt::Key_Up); // one position further
             QTest::mouseClick(dialog.dtiDwi, Qt::LeftButton, {}, QPoint(5, dialog.dtiDwi->height() / 2));
@@ -341,25 +350,6 @@ private slots:
         QCOMPARE(dialAtOpen, 14);
         QCOMPARE(QPointF(view.technique, view.gradientAngle), QPointF(2, 45));
         QCOMPARE(QPointF(last.technique, last.gradientAngle), QPointF(2, 45));
-    }
-
-    void cancelChangesNothing()
-    {
-        QWidget parent;
-        RecordingParams last;
-        ViewRecordingParams view = viewFrom(last);
-        Qt::WindowFlags flags;
-        QWidget *dialogParent = nullptr;
-        ModalDriver driver(answerTiming("99", "500", false, [&](TeTr &dialog) {
-            flags = dialog.windowFlags();
-            dialogParent = dialog.parentWidget();
-        }));
-        QVERIFY(!askRecordingTiming(&parent, TimingOffer{}, view, last));
-        QCOMPARE(view.te, 40.0);
-        // The dialog stays on top of its parent, without a help button.
-        QVERIFY(flags & Qt::WindowStaysOnTopHint);
-        QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
-        QCOMPARE(dialogParent, &parent);
     }
 };
 
