@@ -121,9 +121,6 @@ private slots:
         QTest::newRow("hydrogen density") << int(ViewHydrogenDensity) << " Hydrogen density" << 900.0;
         QTest::newRow("t1") << int(ViewT1) << " T1" << 600.0;
         QTest::newRow("t2") << int(ViewT2) << " T2" << 80.0;
-        // The value range comes from the Te 40 / Tr 500 signal, 1000 e^-0.4 (1 - e^-1) =
-        // 423.7 for PD 1000, rounded up to 500; the sweep itself starts from te 0, the PD map.
-        QTest::newRow("animation") << int(ViewAnimation) << " animation" << 900.0;
     }
     void mapViewsShowTheirMapWithoutAsking()
     {
@@ -138,10 +135,6 @@ private slots:
         QTEST(view.windowTitle(), "title");
         QTEST(view.imageData()[64][64], "value");
         QVERIFY(view.viewStatusBar() != main.statusBar());
-        if (kind == ViewAnimation) {
-            QCOMPARE(view.minimumSize(), QSize(290, 290));
-            return;
-        }
         // Its own status bar sits below the picture, which keeps square pixels.
         const QImage picture = shot(view, 400, 300 + kStatusBarHeight);
         QCOMPARE(view.viewStatusBar()->geometry(), QRect(0, 300, 400, kStatusBarHeight));
