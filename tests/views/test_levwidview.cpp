@@ -198,41 +198,32 @@ private slots:
         QTEST(computed, "expected");
     }
 
-    void draggingTheLevelHandleMovesTheLevel()
-    {
-        Fixture f;
-        QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
-                 QList<int>({120, 195, 270}));
-        QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
-        // Grabbed two pixels right of the handle; the handle follows at that offset
-        // to x = 225, 30 pixels or 200 units up.
-        drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
-        QCOMPARE(QPointF(f.view->displayLevel(), f.view->displayWidth()), QPointF(700, 1000));
-        QCOMPARE(f.histogram->draggedHandle(), -1);
-        f.paint();
-        QCOMPARE(f.handle(HandleLevel), 225);
-    }
-
-    void draggingAnEdgeKeepsTheWindowCentred_data()
+    void draggingAHandleSetsTheWindow_data()
     {
         QTest::addColumn<QPoint>("from");
         QTest::addColumn<QPoint>("to");
+        QTest::addColumn<double>("level");
         QTest::addColumn<double>("width");
-        QTest::newRow("upper edge 105 pixels from the level") << QPoint(270, 120) << QPoint(300, 120) << 1400.0;
+        // Grabbed two pixels right of the handle, which follows at that offset to x = 225,
+        // 30 pixels or 200 units up.
+        QTest::newRow("level handle") << QPoint(197, 118) << QPoint(227, 140) << 700.0 << 1000.0;
+        // An edge keeps the window centred.
+        QTest::newRow("upper edge 105 pixels from level") << QPoint(270, 120) << QPoint(300, 120) << 500.0 << 1400.0;
         // Stopped at the plot's end, 150 pixels or 1000 units from the level.
-        QTest::newRow("upper edge far right") << QPoint(270, 120) << QPoint(5000, 120) << 2000.0;
-        QTest::newRow("lower edge 105 pixels from the level") << QPoint(120, 120) << QPoint(90, 125) << 1400.0;
-        QTest::newRow("lower edge right of the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 333.0;
-        QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 1.0;
+        QTest::newRow("upper edge far right") << QPoint(270, 120) << QPoint(5000, 120) << 500.0 << 2000.0;
+        QTest::newRow("lower edge 105 pixels from level") << QPoint(120, 120) << QPoint(90, 125) << 500.0 << 1400.0;
+        QTest::newRow("lower edge past the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 500.0 << 333.0;
+        QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 500.0 << 1.0;
     }
-    void draggingAnEdgeKeepsTheWindowCentred()
+    void draggingAHandleSetsTheWindow()
     {
         QFETCH(QPoint, from);
         QFETCH(QPoint, to);
         QFETCH(double, width);
         Fixture f;
         drag(f.histogram, from, to);
-        QCOMPARE(f.view->displayLevel(), 500.0);
+        QCOMPARE(f.histogram->draggedHandle(), -1);
+        QTEST(f.view->displayLevel(), "level");
         QVERIFY2(std::fabs(f.view->displayWidth() - width) <= kWidthSliderStep * width + 0.5,
                  qPrintable(QString::number(f.view->displayWidth())));
         QCOMPARE(f.view->displayWidth(), std::round(f.view->displayWidth()));
@@ -280,7 +271,9 @@ private slots:
         picture = f.paint();
         QCOMPARE(picture.pixelColor(61, 10), kWhite);
         QCOMPARE(picture.pixelColor(61, 170), kShade);
-        QCOMPARE(f.handle(HandleLevel), 195);
+        QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
+                 QList<int>({120, 195, 270}));
+        QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
         // One pixel short of drawable either way.
         for (QSize size : {QSize(55, 300), QSize(300, 65)}) {
             f.histogram->resize(size);
