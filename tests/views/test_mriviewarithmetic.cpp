@@ -138,24 +138,15 @@ private slots:
         QVERIFY2(near(window, expected), qPrintable(QString::number(window.y(), 'g', 17)));
     }
 
-    void gradientArrowPointsAlongAngle_data()
-    {
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<QPointF>("tail");
-        QTest::addColumn<QPointF>("tip");
-        QTest::newRow("0 points up") << 0.0 << QPointF(25, 40) << QPointF(25, 10);
-        QTest::newRow("-90 points left") << -90.0 << QPointF(40, 25) << QPointF(10, 25);
-    }
     void gradientArrowPointsAlongAngle()
     {
-        QFETCH(double, angle);
-        QFETCH(QPointF, tail);
-        QFETCH(QPointF, tip);
-        const GradientArrow arrow = gradientArrow(angle);
-        QVERIFY(near(arrow.shaft.p1(), tail));
-        QVERIFY(near(arrow.shaft.p2(), tip));
-        QCOMPARE(arrow.head.size(), 3);
-        QVERIFY(near(arrow.head[0], tip));
+        // 0 points up, -90 left; the tail lies opposite the tip about the centre (25, 25).
+        for (const auto &[angle, tip] : {std::pair(0.0, QPointF(25, 10)), std::pair(-90.0, QPointF(10, 25))}) {
+            const GradientArrow arrow = gradientArrow(angle);
+            QVERIFY(near(arrow.shaft.p1(), QPointF(50, 50) - tip));
+            QVERIFY(near(arrow.shaft.p2(), tip));
+            QVERIFY(arrow.head.size() == 3 && near(arrow.head[0], tip));
+        }
     }
 
     void glyphFollowsPrincipalDirection()
