@@ -106,13 +106,7 @@ std::unique_ptr<MriView> centralView(MainWindow &main, int size, const std::func
 std::unique_ptr<MriView> functionalView(MainWindow &main)
 {
     CaseData &data = main.session().caseData;
-    data.rows = 4;
-    data.cols = 3 * kFrames;
-    data.frames = kFrames;
-    data.pd = makeImage(4, 3 * kFrames, [](int x, int c) {
-        const int k = (c - 1) / 3;
-        return 1000.0 + 100 * x + 10 * (c - 3 * k) + k;
-    });
+    makeSeries(data, 4, 3, kFrames);
     data.activation = makeImage(4, 3, [](int x, int y) { return 10.0 * x + y; });
     data.tValue = makeImage(4, 3, [](int x, int y) { return double(x - y); });
     data.pValue = makeImage(4, 3, [](int x, int) { return 0.05 * x; });

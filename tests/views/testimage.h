@@ -39,4 +39,17 @@ inline void makeMriCase(Session &session, int rows, double pd, double t1, double
                 data.tensor[x][y][k] = k == 1 || k == 10 ? n : 0;
 }
 
+// A functional series of frames of rows x cols pixels side by side: pixel (x, y) of
+// frame k (pixels 1-based, frames from 0) holds 1000 + 100 x + 10 y + k.
+inline void makeSeries(CaseData &data, int rows, int cols, int frames)
+{
+    data.rows = rows;
+    data.cols = cols * frames;
+    data.frames = frames;
+    data.pd = makeImage(rows, cols * frames, [cols](int x, int c) {
+        const int k = (c - 1) / cols;
+        return 1000.0 + 100 * x + 10 * (c - cols * k) + k;
+    });
+}
+
 #endif
