@@ -116,27 +116,16 @@ private slots:
 
         // Values far beyond doubles' reach still give pixel positions.
         const WindowMarks far = windowMarks(plot, 1e300, 1e300, -1000);
-        QVERIFY(far.highX > plot.right());
-        QVERIFY(far.lowX > plot.right());
+        QVERIFY(far.highX > plot.right() && far.lowX > plot.right());
     }
 
-    void reachPrefersTheHigherHandle_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<int>("handle");
-        QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
-        QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
-        QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
-    }
     void reachPrefersTheHigherHandle()
     {
-        QFETCH(QPoint, at);
         // Lower edge at 70, level at 86, upper edge at 120.
-        Handles handles;
-        handles[HandleLow] = {70, 120};
-        handles[HandleLevel] = {86, 120};
-        handles[HandleHigh] = {120, 120};
-        QTEST(handleWithinReach(handles, at.x(), at.y()), "handle");
+        const Handles handles{{{70, 120}, {86, 120}, {120, 120}}};
+        QCOMPARE(handleWithinReach(handles, 95, 130), -1); // ten pixels below the level
+        QCOMPARE(handleWithinReach(handles, 78, 112), int(HandleLevel)); // within reach of both
+        QCOMPARE(handleWithinReach(handles, 120, 120), int(HandleHigh));
     }
 
     void transferCurves_data()
