@@ -47,30 +47,19 @@ class TestPixelTime : public QObject
     Q_OBJECT
 
 private slots:
-    void takesTheSeriesOfAPixel_data()
-    {
-        QTest::addColumn<int>("a");
-        QTest::addColumn<int>("b");
-        QTest::addColumn<double>("first");
-        QTest::newRow("first row and column") << 0 << 0 << 1110.0;
-        QTest::newRow("first row, last column of the frame") << 0 << 1 << 1120.0;
-        QTest::newRow("last row, first column") << 2 << 0 << 1310.0;
-        QTest::newRow("row past the frame") << 3 << 0 << 0.0;
-        QTest::newRow("column past the frame") << 0 << 2 << 0.0;
-        QTest::newRow("negative row") << -1 << 0 << 0.0;
-        QTest::newRow("negative column") << 0 << -1 << 0.0;
-    }
     void takesTheSeriesOfAPixel()
     {
-        QFETCH(int, a);
-        QFETCH(int, b);
-        QFETCH(double, first);
         Series series;
         PixelTime curve(nullptr, 4);
-        curve.fillFromSeries(series.data, 1, 1);
-        curve.fillFromSeries(series.data, a, b);
-        for (int k = 0; k < 4; ++k)
-            QCOMPARE(curve.value(k), first == 0 ? 0.0 : first + k);
+        // (a, b) counted from 0: corners of the frame, then pixels past each of its edges.
+        for (const auto &[a, b, first] : {std::tuple(0, 0, 1110.0), std::tuple(0, 1, 1120.0), std::tuple(2, 0, 1310.0),
+                                          std::tuple(3, 0, 0.0), std::tuple(0, 2, 0.0), std::tuple(-1, 0, 0.0),
+                                          std::tuple(0, -1, 0.0)}) {
+            curve.fillFromSeries(series.data, 1, 1);
+            curve.fillFromSeries(series.data, a, b);
+            for (int k = 0; k < 4; ++k)
+                QCOMPARE(curve.value(k), first == 0 ? 0.0 : first + k);
+        }
     }
 
     void maximumLimitsTheFrames()
