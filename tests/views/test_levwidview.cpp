@@ -82,20 +82,15 @@ class TestLevWidView : public QObject
 
 private slots:
     // Too small a widget is tried on the dialog's histogram below.
-    void unscaledPlotsShowNoHandles_data()
-    {
-        QTest::addColumn<QPointF>("range");
-        QTest::newRow("empty value range") << QPointF(1, 1);
-        QTest::newRow("endless value range") << QPointF(-kInf, kInf);
-        QTest::newRow("range not a number") << QPointF(kNan, 1);
-    }
     void unscaledPlotsShowNoHandles()
     {
-        QFETCH(QPointF, range);
-        const HistogramPlot plot = histogramPlot(300, 300, range.x(), range.y());
-        QVERIFY(plot.drawable() && !plot.scaled());
-        for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
-            QCOMPARE(h.x, -1);
+        // Value ranges empty, endless and not a number.
+        for (QPointF range : {QPointF(1, 1), QPointF(-kInf, kInf), QPointF(kNan, 1)}) {
+            const HistogramPlot plot = histogramPlot(300, 300, range.x(), range.y());
+            QVERIFY(plot.drawable() && !plot.scaled());
+            for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
+                QCOMPARE(h.x, -1);
+        }
     }
 
     void windowEdgesAndHandles()

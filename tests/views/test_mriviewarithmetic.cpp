@@ -88,21 +88,18 @@ private slots:
         QTEST(QRect(rect.x0, rect.y0, rect.width, rect.height), "picture");
     }
 
-    void clampingKeepsWindowInsideBounds_data()
-    {
-        QTest::addColumn<QPointF>("window"); // (level, width)
-        QTest::addColumn<QPointF>("clamped");
-        QTest::newRow("level too high") << QPointF(5000, 100) << QPointF(4000, 100);
-        QTest::newRow("not a number") << QPointF(kNan, kNan) << QPointF(-2000, 1);
-        QTest::newRow("infinite") << QPointF(kInf, -kInf) << QPointF(4000, 1);
-    }
     void clampingKeepsWindowInsideBounds()
     {
-        QFETCH(QPointF, window);
-        double level = window.x();
-        double width = window.y();
-        clampLevelWidth(level, width, levelWidthBounds(1, 300, true, 2000));
-        QTEST(QPointF(level, width), "clamped");
+        // (level, width) too high, not numbers, infinite.
+        const std::pair<QPointF, QPointF> cases[] = {{{5000, 100}, {4000, 100}},
+                                                     {{kNan, kNan}, {-2000, 1}},
+                                                     {{kInf, -kInf}, {4000, 1}}};
+        for (const auto &[window, clamped] : cases) {
+            double level = window.x();
+            double width = window.y();
+            clampLevelWidth(level, width, levelWidthBounds(1, 300, true, 2000));
+            QCOMPARE(QPointF(level, width), clamped);
+        }
 
         // Other cases take their bounds from the value range.
         const LevelWidthBounds image = levelWidthBounds(-500, 300, false, 2000);
