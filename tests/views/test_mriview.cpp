@@ -137,7 +137,6 @@ private slots:
         // Its own status bar sits below the picture, which keeps square pixels.
         const QImage picture = shot(view, 400, 300 + kStatusBarHeight);
         QCOMPARE(view.viewStatusBar()->geometry(), QRect(0, 300, 400, kStatusBarHeight));
-        QCOMPARE(QSize(view.areaWidth(), view.areaHeight()), QSize(400, 300));
         const ImageRect rect = view.pictureRect();
         QCOMPARE(QRect(rect.x0, rect.y0, rect.width, rect.height), QRect(50, 0, 300, 300));
         QCOMPARE(picture.pixel(25, 150), grey(0));
@@ -263,7 +262,6 @@ private slots:
         view.setLevelWidth(128, 255); // grey = value
         const QImage picture = shot(view, 6 * rows, 6 * cols);
         const ImageRect rect = view.pictureRect();
-        QCOMPARE(QSize(rect.width, rect.height), QSize(6 * rows, 6 * cols));
         for (int x = 1; x <= rows; ++x)
             for (int y = 1; y <= cols; ++y)
                 QCOMPARE(picture.pixel(rect.x0 + 6 * x - 3, rect.y0 + 6 * y - 3), grey(int(value(x, y))));

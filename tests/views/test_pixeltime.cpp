@@ -80,26 +80,22 @@ private slots:
         QCOMPARE(PixelTime(nullptr, -3).count(), 0);
     }
 
-    void labelsAroundTheMean_data()
-    {
-        QTest::addColumn<double>("mean");
-        QTest::addColumn<QList<double>>("labels");
-        QTest::newRow("mean 0") << 0.0 << QList<double>{-50, -25, 0, 25, 50};
-        QTest::newRow("mean 1010") << 1010.0 << QList<double>{975, 1000, 1025, 1050};
-        QTest::newRow("mean 40 starts at 0") << 40.0 << QList<double>{0, 25, 50, 75};
-        QTest::newRow("mean -12.5") << -12.5 << QList<double>{-50, -25, 0, 25};
-        QTest::newRow("mean not a number") << std::numeric_limits<double>::quiet_NaN() << QList<double>{};
-        QTest::newRow("huge mean ends") << 1e300 << QList<double>{1e300, 1e300, 1e300, 1e300, 1e300};
-    }
     void labelsAroundTheMean()
     {
-        QFETCH(QList<double>, labels);
-        QFETCH(double, mean);
-        const std::vector<double> computed = timeCurveLabels(mean);
-        QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
-        // A label of 0 is never written as "-0".
-        for (double label : computed)
-            QVERIFY(label != 0 || !std::signbit(label));
+        // A mean of 40 starts at 0; a huge one ends the loop; not a number gives none.
+        const std::pair<double, QList<double>> cases[] = {{0, {-50, -25, 0, 25, 50}},
+                                                          {1010, {975, 1000, 1025, 1050}},
+                                                          {40, {0, 25, 50, 75}},
+                                                          {-12.5, {-50, -25, 0, 25}},
+                                                          {std::numeric_limits<double>::quiet_NaN(), {}},
+                                                          {1e300, QList<double>(5, 1e300)}};
+        for (const auto &[mean, labels] : cases) {
+            const std::vector<double> computed = timeCurveLabels(mean);
+            QCOMPARE(QList<double>(computed.begin(), computed.end()), labels);
+            // A label of 0 is never written as "-0".
+            for (double label : computed)
+                QVERIFY(label != 0 || !std::signbit(label));
+        }
     }
 
     void freshWindowDrawsOnTheMiddleLine()
