@@ -1,5 +1,6 @@
 #include "views/levwidview.h"
 
+#include "testimage.h"
 #include "app/mainwindow.h"
 #include "dialogs/levelcont.h"
 #include "views/levwidviewgeometry.h"
@@ -12,14 +13,6 @@
 
 #include <cmath>
 #include <limits>
-
-Q_DECLARE_METATYPE(std::vector<PlotPoint>)
-
-// Names a point in failure messages.
-char *toString(const PlotPoint &p)
-{
-    return QTest::toString(QStringLiteral("(%1, %2)").arg(p.x).arg(p.y));
-}
 
 namespace {
 
@@ -64,11 +57,8 @@ struct Fixture
 
     Fixture()
     {
-        double **image = dmatrix(1, 40, 1, 50);
-        for (int x = 1; x <= 40; ++x)
-            for (int y = 1; y <= 50; ++y)
-                image[x][y] = -500.0 + (x - 1) * 50 + (y - 1);
-        view = new MriView(main.session(), ViewNewRecording, image, 40, 50);
+        const auto value = [](int x, int y) { return -500.0 + (x - 1) * 50 + (y - 1); };
+        view = new MriView(main.session(), ViewNewRecording, makeImage(40, 50, value), 40, 50);
         dialog = new LevelCont(view);
         dialog->levelEdit->setText(QStringLiteral("500"));
         dialog->widthEdit->setText(QStringLiteral("1000"));
@@ -91,42 +81,24 @@ class TestLevWidView : public QObject
     Q_OBJECT
 
 private slots:
-    void plotFollowsTheWidgetSize()
+    // Too small a widget is tried on the dialog's histogram below.
+    void unscaledPlotsShowNoHandles()
     {
-        const HistogramPlot plot = examplePlot();
-        QCOMPARE(QRect(plot.left, plot.top, plot.width, plot.height), QRect(45, 20, 100, 200));
-        QCOMPARE(QList<int>({plot.baseline, plot.right(), plot.handleY()}), QList<int>({220, 145, 120}));
-        QCOMPARE(plot.scale, 0.05);
-    }
-
-    void tooSmallOrUnscaledPlots_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QPointF>("range");
-        QTest::addColumn<bool>("drawable");
-        QTest::addColumn<bool>("scaled");
-        QTest::newRow("56 pixels wide draws") << QSize(56, 300) << QPointF(-1, 1) << true << true;
-        QTest::newRow("66 pixels high draws") << QSize(300, 66) << QPointF(-1, 1) << true << true;
-        QTest::newRow("empty value range") << QSize(300, 300) << QPointF(1, 1) << true << false;
-        QTest::newRow("endless value range") << QSize(300, 300) << QPointF(-kInf, kInf) << true << false;
-        QTest::newRow("range not a number") << QSize(300, 300) << QPointF(kNan, 1) << true << false;
-    }
-    void tooSmallOrUnscaledPlots()
-    {
-        QFETCH(QSize, size);
-        QFETCH(QPointF, range);
-        QFETCH(bool, scaled);
-        const HistogramPlot plot = histogramPlot(size.width(), size.height(), range.x(), range.y());
-        QTEST(plot.drawable(), "drawable");
-        QCOMPARE(plot.scaled(), scaled);
-        if (!scaled)
+        // Value ranges empty, endless and not a number.
+        for (QPointF range : {QPointF(1, 1), QPointF(-kInf, kInf), QPointF(kNan, 1)}) {
+            const HistogramPlot plot = histogramPlot(300, 300, range.x(), range.y());
+            QVERIFY(plot.drawable() && !plot.scaled());
             for (const HandlePoint &h : windowHandles(plot, windowMarks(plot, 0, 10, range.x())))
                 QCOMPARE(h.x, -1);
+        }
     }
 
     void windowEdgesAndHandles()
     {
         const HistogramPlot plot = examplePlot();
+        QCOMPARE(QRect(plot.left, plot.top, plot.width, plot.height), QRect(45, 20, 100, 200));
+        QCOMPARE(QList<int>({plot.baseline, plot.right(), plot.handleY()}), QList<int>({220, 145, 120}));
+        QCOMPARE(plot.scale, 0.05);
         // A value of 10 lies 0.5 pixels right of 95 and rounds away from zero.
         QCOMPARE(plotX(plot, 10, -1000), 96);
 
@@ -139,27 +111,16 @@ private slots:
 
         // Values far beyond doubles' reach still give pixel positions.
         const WindowMarks far = windowMarks(plot, 1e300, 1e300, -1000);
-        QVERIFY(far.highX > plot.right());
-        QVERIFY(far.lowX > plot.right());
+        QVERIFY(far.highX > plot.right() && far.lowX > plot.right());
     }
 
-    void reachPrefersTheHigherHandle_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<int>("handle");
-        QTest::newRow("ten pixels below the level") << QPoint(95, 130) << -1;
-        QTest::newRow("between lower edge and level: the level wins") << QPoint(78, 112) << 1;
-        QTest::newRow("on the upper edge") << QPoint(120, 120) << 2;
-    }
     void reachPrefersTheHigherHandle()
     {
-        QFETCH(QPoint, at);
         // Lower edge at 70, level at 86, upper edge at 120.
-        Handles handles;
-        handles[HandleLow] = {70, 120};
-        handles[HandleLevel] = {86, 120};
-        handles[HandleHigh] = {120, 120};
-        QTEST(handleWithinReach(handles, at.x(), at.y()), "handle");
+        const Handles handles{{{70, 120}, {86, 120}, {120, 120}}};
+        QCOMPARE(handleWithinReach(handles, 95, 130), -1); // ten pixels below the level
+        QCOMPARE(handleWithinReach(handles, 78, 112), int(HandleLevel)); // within reach of both
+        QCOMPARE(handleWithinReach(handles, 120, 120), int(HandleHigh));
     }
 
     void transferCurves_data()
@@ -167,33 +128,31 @@ private slots:
         QTest::addColumn<double>("level");
         QTest::addColumn<double>("width");
         QTest::addColumn<bool>("invert");
-        QTest::addColumn<std::vector<PlotPoint>>("curve");
+        QTest::addColumn<QList<QPoint>>("curve");
         QTest::newRow("window inside the plot")
-            << 0.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 220}, {70, 220}, {120, 20}, {145, 20}};
+            << 0.0 << 1000.0 << false << QList<QPoint>{{45, 220}, {70, 220}, {120, 20}, {145, 20}};
         QTest::newRow("inverted")
-            << 0.0 << 1000.0 << true << std::vector<PlotPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
+            << 0.0 << 1000.0 << true << QList<QPoint>{{45, 20}, {70, 20}, {120, 220}, {145, 220}};
         // Edges at -5 and 195: the ramp rises 200 pixels over 200, cut at 45 (50 up)
         // and 145 (150 up).
         QTest::newRow("window wider than the plot")
-            << 0.0 << 4000.0 << false << std::vector<PlotPoint>{{45, 170}, {145, 70}};
-        QTest::newRow("wider and inverted") << 0.0 << 4000.0 << true << std::vector<PlotPoint>{{45, 70}, {145, 170}};
+            << 0.0 << 4000.0 << false << QList<QPoint>{{45, 170}, {145, 70}};
         // Both edges on one pixel: a step.
         QTest::newRow("width 1")
-            << 0.0 << 1.0 << false << std::vector<PlotPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
+            << 0.0 << 1.0 << false << QList<QPoint>{{45, 220}, {95, 220}, {95, 20}, {145, 20}};
         QTest::newRow("window left of the plot")
-            << -3000.0 << 1000.0 << false << std::vector<PlotPoint>{{45, 20}, {145, 20}};
+            << -3000.0 << 1000.0 << false << QList<QPoint>{{45, 20}, {145, 20}};
     }
     void transferCurves()
     {
         QFETCH(double, level);
         QFETCH(double, width);
         QFETCH(bool, invert);
-        QFETCH(std::vector<PlotPoint>, curve);
         const HistogramPlot plot = examplePlot();
-        const std::vector<PlotPoint> computed = transferCurve(plot, windowMarks(plot, level, width, -1000), invert);
-        QCOMPARE(computed.size(), curve.size());
-        for (size_t i = 0; i < curve.size(); ++i)
-            QCOMPARE(computed[i], curve[i]);
+        QList<QPoint> computed;
+        for (const PlotPoint &p : transferCurve(plot, windowMarks(plot, level, width, -1000), invert))
+            computed.append(QPoint(p.x, p.y));
+        QTEST(computed, "curve");
     }
 
     void barsAndDragsRoundAsDrawn_data()
@@ -202,7 +161,6 @@ private slots:
         QTest::addColumn<double>("expected");
         const HistogramPlot plot = examplePlot();
         // Bars reach half the plot's 200 pixels at the peak, taken toward zero.
-        QTest::newRow("the peak reaches half of 200") << double(barHeight(100, 100, 200)) << 100.0;
         QTest::newRow("1 * 200 / 3 toward zero") << double(barHeight(1, 1.5, 200)) << 66.0;
         QTest::newRow("background bin above twice the peak") << double(barHeight(900, 100, 200)) << 200.0;
         QTest::newRow("count not a number") << double(barHeight(kNan, 100, 200)) << 0.0;
@@ -215,9 +173,8 @@ private slots:
         QTest::newRow("grey of not a number") << double(barGrey(kNan, 500, 1000, false)) << 0.0;
         // Drags stay on the plot.
         QTest::newRow("drag beyond int") << double(dragX(plot, std::numeric_limits<int>::max(), 9)) << 145.0;
-        QTest::newRow("half rounds up") << double(roundPixel(10.5)) << 11.0;
+        QTest::newRow("drag far left") << double(dragX(plot, -5000, 0)) << 45.0;
         QTest::newRow("negative half rounds down") << double(roundPixel(-10.5)) << -11.0;
-        QTest::newRow("below half") << double(roundPixel(10.49)) << 10.0;
     }
     void barsAndDragsRoundAsDrawn()
     {
@@ -225,65 +182,35 @@ private slots:
         QTEST(computed, "expected");
     }
 
-    void draggingTheLevelHandleMovesTheLevel()
-    {
-        Fixture f;
-        QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
-                 QList<int>({120, 195, 270}));
-        QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
-        // Grabbed two pixels right of the handle; the handle follows at that offset
-        // to x = 225, 30 pixels or 200 units up.
-        drag(f.histogram, QPoint(197, 118), QPoint(227, 140));
-        QCOMPARE(f.view->displayLevel(), 700.0);
-        QCOMPARE(f.view->displayWidth(), 1000.0);
-        QCOMPARE(f.dialog->levelSlider->value(), 700);
-        QCOMPARE(f.dialog->levelEdit->text(), QStringLiteral("  700"));
-        QCOMPARE(f.histogram->draggedHandle(), -1);
-        f.paint();
-        QCOMPARE(f.handle(HandleLevel), 225);
-    }
-
-    void draggingAnEdgeKeepsTheWindowCentred_data()
+    void draggingAHandleSetsTheWindow_data()
     {
         QTest::addColumn<QPoint>("from");
         QTest::addColumn<QPoint>("to");
+        QTest::addColumn<double>("level");
         QTest::addColumn<double>("width");
-        QTest::newRow("upper edge 105 pixels from the level") << QPoint(270, 120) << QPoint(300, 120) << 1400.0;
-        QTest::newRow("lower edge 105 pixels from the level") << QPoint(120, 120) << QPoint(90, 125) << 1400.0;
-        QTest::newRow("lower edge right of the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 333.0;
-        QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 1.0;
+        // Grabbed two pixels right of the handle, which follows at that offset to x = 225,
+        // 30 pixels or 200 units up.
+        QTest::newRow("level handle") << QPoint(197, 118) << QPoint(227, 140) << 700.0 << 1000.0;
+        // An edge keeps the window centred.
+        QTest::newRow("upper edge 105 pixels from level") << QPoint(270, 120) << QPoint(300, 120) << 500.0 << 1400.0;
+        // Stopped at the plot's end, 150 pixels or 1000 units from the level.
+        QTest::newRow("upper edge far right") << QPoint(270, 120) << QPoint(5000, 120) << 500.0 << 2000.0;
+        QTest::newRow("lower edge 105 pixels from level") << QPoint(120, 120) << QPoint(90, 125) << 500.0 << 1400.0;
+        QTest::newRow("lower edge past the level narrows") << QPoint(120, 120) << QPoint(220, 120) << 500.0 << 333.0;
+        QTest::newRow("lower edge onto the level") << QPoint(120, 120) << QPoint(195, 120) << 500.0 << 1.0;
     }
-    void draggingAnEdgeKeepsTheWindowCentred()
+    void draggingAHandleSetsTheWindow()
     {
         QFETCH(QPoint, from);
         QFETCH(QPoint, to);
         QFETCH(double, width);
         Fixture f;
         drag(f.histogram, from, to);
-        QCOMPARE(f.view->displayLevel(), 500.0);
+        QCOMPARE(f.histogram->draggedHandle(), -1);
+        QTEST(f.view->displayLevel(), "level");
         QVERIFY2(std::fabs(f.view->displayWidth() - width) <= kWidthSliderStep * width + 0.5,
                  qPrintable(QString::number(f.view->displayWidth())));
         QCOMPARE(f.view->displayWidth(), std::round(f.view->displayWidth()));
-    }
-
-    void draggingStopsAtThePlotsEnds()
-    {
-        Fixture f;
-        drag(f.histogram, QPoint(195, 120), QPoint(5000, 120));
-        QCOMPARE(f.view->displayLevel(), 1500.0);
-        f.paint();
-        drag(f.histogram, QPoint(345, 120), QPoint(-5000, 120));
-        QCOMPARE(f.view->displayLevel(), -500.0);
-
-        // With the level at -500 the upper edge starts at x = 120; dragged far right it
-        // stops at the plot's end, 300 pixels or 2000 units from the level.
-        f.paint();
-        QCOMPARE(f.handle(HandleHigh), 120);
-        drag(f.histogram, QPoint(120, 120), QPoint(5000, 120));
-        QVERIFY(std::fabs(f.view->displayWidth() - 4000) <= kWidthSliderStep * 4000 + 0.5);
-        // Its lower edge now lies left of the plot: no handle to grab there.
-        f.paint();
-        QCOMPARE(f.handle(HandleLow), -1);
     }
 
     void pressingAwayFromTheHandlesDragsNothing()
@@ -292,8 +219,7 @@ private slots:
         sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(160, 60), Qt::RightButton, Qt::RightButton);
         QCOMPARE(f.histogram->draggedHandle(), -1);
         sendMouse(f.histogram, QEvent::MouseMove, QPoint(300, 60), Qt::NoButton, Qt::RightButton);
-        QCOMPARE(f.view->displayLevel(), 500.0);
-        QCOMPARE(f.view->displayWidth(), 1000.0);
+        QCOMPARE(QPointF(f.view->displayLevel(), f.view->displayWidth()), QPointF(500, 1000));
 
         // Any button grabs a handle.
         sendMouse(f.histogram, QEvent::MouseButtonPress, QPoint(195, 120), Qt::RightButton, Qt::RightButton);
@@ -312,7 +238,6 @@ private slots:
     {
         Fixture f;
         QImage picture = f.paint();
-        QCOMPARE(picture.size(), QSize(355, 265));
         QCOMPARE(picture.pixelColor(2, 2), kWhite);
         // Above the bars, below the strip, off the grid: shaded left and right of the
         // window (x = 120..270), white inside it.
@@ -330,12 +255,10 @@ private slots:
         picture = f.paint();
         QCOMPARE(picture.pixelColor(61, 10), kWhite);
         QCOMPARE(picture.pixelColor(61, 170), kShade);
-        QCOMPARE(f.handle(HandleLevel), 195);
-    }
-
-    void tooSmallWidgetPaintsNothing()
-    {
-        Fixture f;
+        QCOMPARE(QList<int>({f.handle(HandleLow), f.handle(HandleLevel), f.handle(HandleHigh)}),
+                 QList<int>({120, 195, 270}));
+        QCOMPARE(f.histogram->handlePoints()[HandleLevel].y, 120);
+        // One pixel short of drawable either way.
         for (QSize size : {QSize(55, 300), QSize(300, 65)}) {
             f.histogram->resize(size);
             QVERIFY(f.paint().pixelColor(2, 2) != kWhite);

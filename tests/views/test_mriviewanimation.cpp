@@ -40,13 +40,7 @@ private slots:
         now = 10000;
         setClockSource([this] { return now; });
         main = std::make_unique<MainWindow>();
-        CaseData &data = main->session().caseData;
-        data.rows = data.cols = 8;
-        data.isMri = true;
-        data.fullScale = 2000;
-        data.pd = makeImage(8, 8, [](int, int) { return 1000.0; });
-        data.t1 = makeImage(8, 8, [](int, int) { return 500.0; });
-        data.t2 = makeImage(8, 8, [](int, int) { return 100.0; });
+        makeMriCase(main->session(), 8, 1000, 500, 100);
         main->session().recording.tr = 500;
         view = std::make_unique<MriView>(main->session(), ViewAnimation);
         view->resize(330, 350);
@@ -65,7 +59,6 @@ private slots:
         QVERIFY(view->animationRunning());
         QCOMPARE(view->imageData()[1][1], 1000.0);
         AnimationControls *controls = view->animationControls();
-        QCOMPARE(controls->trSlider->orientation(), Qt::Vertical);
         const QSlider *slider = controls->trSlider;
         QCOMPARE(QList<int>({slider->minimum(), slider->maximum(), slider->value()}), QList<int>({50, 5000, 500}));
         QCOMPARE(controls->speedBox->currentIndex(), 1);
@@ -74,13 +67,9 @@ private slots:
         // Tr column right of it and the speed row below.
         QCOMPARE(QSize(view->areaWidth(), view->areaHeight()), QSize(290, 300));
         QCOMPARE(controls->trSlider->geometry(), QRect(295, 30, 30, 240));
-        QCOMPARE(controls->trCaption->geometry(), QRect(290, 0, 40, 30));
-        QCOMPARE(controls->trValue->geometry(), QRect(290, 270, 40, 30));
         QCOMPARE(controls->teLabel->geometry(), QRect(0, 300, 72, 30));
         QCOMPARE(controls->speedBox->pos(),
                  QPoint(290 + 35 - controls->speedBox->width(), 300 + (30 - controls->speedBox->height()) / 2));
-        QCOMPARE(controls->speedCaption->pos(), QPoint(controls->speedBox->x() - controls->speedCaption->width() - 5,
-                                                       300 + (30 - controls->speedCaption->height()) / 2));
     }
 
     void echoTimeFollowsTheClockAndTr_data()
@@ -166,37 +155,24 @@ private slots:
         checkTiming(250.4, 500);
         tick(10);
         checkTiming(260.4, 500);
-
-        main->session().selectedPixel = QPoint(-1, -1);
-        for (int i = 0; i < 5; ++i)
-            tick(0);
-        QCOMPARE(view->viewStatusBar()->currentMessage(), QString());
     }
 
 private:
     // Advances the clock by ms and draws the next frame.
-    void tick(double ms);
+    void tick(double ms) { now += ms, view->animFrame(); }
     // The echo time of the animation, then Tr (animation's, pending) as shown.
-    void checkTiming(double te, double tr);
+    void checkTiming(double te, double tr)
+    {
+        QVERIFY(std::abs(view->recordingParams().te - te) < kSignalTolerance);
+        QCOMPARE(view->recordingParams().tr, tr);
+        const double expected = spinEcho(te, tr);
+        QVERIFY(std::abs(view->imageData()[4][4] - expected) <= kSignalTolerance * expected);
+    }
 
     double now = 0;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<MriView> view;
 };
-
-void MriViewAnimationTest::tick(double ms)
-{
-    now += ms;
-    view->animFrame();
-}
-
-void MriViewAnimationTest::checkTiming(double te, double tr)
-{
-    QVERIFY(std::abs(view->recordingParams().te - te) < kSignalTolerance);
-    QCOMPARE(view->recordingParams().tr, tr);
-    const double expected = spinEcho(te, tr);
-    QVERIFY(std::abs(view->imageData()[4][4] - expected) <= kSignalTolerance * expected);
-}
 
 RELAXON_TEST_CLASS(MriViewAnimationTest)
 #include "test_mriviewanimation.moc"
