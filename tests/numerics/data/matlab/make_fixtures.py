@@ -40,6 +40,6 @@ FIXTURES = {
                        "more_faces": np.ones((2, 3), dtype=np.uint32)},
 }
 
-for name, spec in FIXTURES.items():
-    variables, options = spec if isinstance(spec, tuple) else (spec, {})
+for name, entry in FIXTURES.items():
+    variables, options = entry if isinstance(entry, tuple) else (entry, {})
     savemat(os.path.join(HERE, name + ".mat"), variables, **options)
