@@ -114,11 +114,14 @@ void checkRoundTrip(const Matrix &whole, bool text)
             check(text && !std::isfinite(before) ? std::isnan(back.m[i][j]) : sameBits(back.m[i][j], before),
                   "a value changed in a write and read");
         }
-    // A text file's reader drops the line ends the tail begins with.
+    // A text file's reader drops the line ends the tail begins with, CR LF ones too.
     std::size_t skip = 0;
-    while (text && skip < std::size_t(whole.tailLength) && whole.tail[skip] == '\0')
+    const std::size_t length = std::size_t(whole.tailLength);
+    while (text && skip < length
+           && (whole.tail[skip] == '\0'
+               || (whole.tail[skip] == '\r' && (skip + 1 == length || whole.tail[skip + 1] == '\0'))))
         ++skip;
-    const std::size_t expected = std::size_t(whole.tailLength) - skip;
+    const std::size_t expected = length - skip;
     // The reader takes at most 65536 bytes after the data, the line ends the text
     // writer puts after the last value (up to two) included: a tail at that cap
     // may come back shortened.
