@@ -190,7 +190,7 @@ private slots:
         fails("import of RGB", t1("bad_rgb.nii.gz"), "holds RGB24 values");
         fails("import of times in seconds", t1("t1_seconds.nii.gz"), "looks like seconds; import with --seconds");
         fails("import of a slice outside", maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--slice", "6"}),
-                "axial slice 6 lies outside the volume");
+                "axial slice 6 lies outside the volume, which has axial slices 0 to 5");
         fails("import of a world position outside",
                 maps("marker_ras.nii.gz", "marker_ras.nii.gz", {"--axis", "sagittal", "--at", "40"}),
                 "sagittal slice 25 lies outside the volume");
