@@ -75,6 +75,7 @@ void ImportNifti::sourceChanged(int page)
     sourcePages->setCurrentIndex(page);
     volumesRead = false;
     setSliceControlsEnabled(false);
+    showMessage(QString());
 }
 
 ImportOptions ImportNifti::formOptions() const
@@ -98,13 +99,28 @@ SliceAxis ImportNifti::chosenAxis() const
     return SliceAxis(axisCombo->currentIndex());
 }
 
+QString ImportNifti::emptyRequiredField() const
+{
+    using Field = std::pair<const QLineEdit *, const QLabel *>;
+    const QList<Field> required[] = {{{pdEdit, pdLabel}, {t1Edit, t1Label}, {t2Edit, t2Label}},
+                                     {{labelsEdit, labelsLabel}},
+                                     {{csfEdit, csfLabel}, {greyEdit, greyLabel}, {whiteEdit, whiteLabel}}};
+    for (const auto &[edit, label] : required[sourceCombo->currentIndex()]) {
+        if (edit->text().trimmed().isEmpty())
+            return label->text().remove(QLatin1Char(':'));
+    }
+    return QString();
+}
+
 bool ImportNifti::readVolumes()
 {
     QString error;
-    volumesRead = importer.load(formOptions(), &error);
+    const QString empty = emptyRequiredField();
+    volumesRead = empty.isEmpty() && importer.load(formOptions(), &error);
     if (!volumesRead) {
         setSliceControlsEnabled(false);
-        showMessage(error);
+        showMessage(empty.isEmpty() ? error
+                                    : tr("Choose the file for \u201c%1\u201d first.").arg(empty));
         return false;
     }
     showMessage(QString());

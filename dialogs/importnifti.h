@@ -41,6 +41,8 @@ private:
     void showSlice();
     void saveAs();
     ImportOptions formOptions() const;
+    // The name of the first volume the chosen source needs whose field is empty.
+    QString emptyRequiredField() const;
     SliceAxis chosenAxis() const;
     void showMessage(const QString &text);
     void setSliceControlsEnabled(bool enabled);
