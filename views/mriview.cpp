@@ -23,6 +23,7 @@ namespace {
 
 constexpr int kMinimumSize = 200;
 constexpr int kAnimationMinimumSize = 290;
+constexpr int kOwnStatusBarMinimumWidth = 256;
 constexpr int kStatusBarHeight = 20;
 constexpr int kCrossSize = 3;
 constexpr int kDarkMarkerThreshold = 191; // above it a yellow marker would not show
@@ -202,10 +203,12 @@ void MriView::createOwnStatusBar()
     ownStatusBar->setSizeGripEnabled(false);
     // A sub-window is only as wide as its image, 256 pixels for most cases: in the
     // default font the value under the mouse would be cut off by the level and
-    // width fields, so a slightly smaller one keeps every digit in sight.
+    // width fields, so a slightly smaller one keeps every digit in sight. The view
+    // of a smaller image is kept that wide for the same reason.
     QFont compact = ownStatusBar->font();
     compact.setPointSizeF(compact.pointSizeF() * 0.85);
     ownStatusBar->setFont(compact);
+    setMinimumWidth(std::max(minimumWidth(), kOwnStatusBarMinimumWidth));
     regionLabel = new QLabel(ownStatusBar);
     regionLabel->hide();
     ownStatusBar->addPermanentWidget(regionLabel);

@@ -4,6 +4,7 @@
 #include "dialogs/levelcont.h"
 #include "testrunner.h"
 #include "views/mriview.h"
+#include "views/mriviewreadouts.h"
 #include "views/pixeltime.h"
 #include "windowcommands.h"
 
@@ -401,12 +402,20 @@ void MainWindowTest::subWindowsAreSizedToTheirPicture()
     QVERIFY(LevelCont::of(window.singleView()));
     QCOMPARE(toolBarItems(window), (QStringList{"button:&Open from disk...", "&Level and Width"}));
 
-    // A small case still gets room for its title and read-outs.
+    // A small case still gets room for its title and a four-digit read-out left of the
+    // level and width fields (a status bar draws its message from x = 6 to 2 pixels
+    // before its first field).
     const QString small = dataDir.filePath(QStringLiteral("small.mri"));
     QVERIFY(writeUniformCase(small, 64, 64));
     loadAccepting(window, small);
     view = window.mdiViews().first();
     QCOMPARE(view->size(), view->minimumSize());
+    const QStatusBar *bar = view->viewStatusBar();
+    int fieldsLeft = bar->width();
+    for (const QLabel *field : bar->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        fieldsLeft = field->isVisible() ? std::min(fieldsLeft, field->x()) : fieldsLeft;
+    const QString readout = pixelValueReadout(QStringLiteral("Signal strength"), 8888);
+    QCOMPARE_LE(6 + bar->fontMetrics().horizontalAdvance(readout), fieldsLeft - 2);
 }
 
 void MainWindowTest::windowMenuListsActivatesAndClosesSubWindows()

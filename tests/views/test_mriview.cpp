@@ -79,7 +79,7 @@ private slots:
         QVERIFY(std::abs(view->imageData()[8][6] - signal) < kSignalTolerance * signal);
         const RecordingParams &kept = main.session().recording;
         QCOMPARE(QList<int>({kept.te, kept.prepulse, kept.tp}), QList<int>({40, prepulse, prepulse ? 500 : 100}));
-        QCOMPARE(view->minimumSize(), QSize(200, 200));
+        QCOMPARE(view->minimumSize(), QSize(256, 200));
 
         // Cancelled, the timing stays and the view paints black.
         ModalDriver cancel(answerTiming("90", "900", false));
