@@ -1,6 +1,7 @@
 #include "dialogs/importnifti.h"
 #include "testrunner.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,9 +23,8 @@ private slots:
         dialog.t2Edit->setText(marker);
         QVERIFY(dialog.readVolumes());
         QVERIFY(dialog.messageLabel->text().isEmpty());
-        // Six axial planes of 10 x 12 voxels; the middle one, z = 1 mm, holds the marker at
-        // x = 5 and 3 mm, y = 7 mm and at x = 5, y = 5 mm: the patient's right on the
-        // left, anterior at the top.
+        // Six axial planes of 10 x 12 voxels; the middle one (z = 1 mm) holds the marker at x, y = 5, 7;
+        // 3, 7 and 5, 5 mm: the patient's right on the left, anterior at the top.
         QVERIFY(dialog.sliceSlider->isEnabled());
         QCOMPARE(dialog.sliceSlider->maximum(), 5);
         QCOMPARE(dialog.sliceSlider->value(), 3);
@@ -36,8 +36,7 @@ private slots:
                     bright << QPoint(x, y);
         QCOMPARE(bright, (QList<QPoint>{{2, 2}, {3, 2}, {2, 3}}));
         QTemporaryDir folder;
-        QVERIFY(dialog.saveCase(folder.filePath("marker.mri")));
-        QCOMPARE(dialog.savedFile(), folder.filePath("marker.mri"));
+        QVERIFY(dialog.saveCase(folder.filePath("marker.mri")) && QFileInfo::exists(folder.filePath("marker.mri")));
         // Another source forgets the volumes and the message of the last one.
         dialog.sourceCombo->setCurrentIndex(2);
         QVERIFY(!dialog.sliceSlider->isEnabled());
