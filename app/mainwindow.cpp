@@ -117,7 +117,8 @@ void MainWindow::createActions()
     followAct->setCheckable(true);
     connect(followAct, &QAction::toggled, this, &MainWindow::setFollowActive);
 
-    measureAct = makeAction(this, tr("&Measure Region"), QKeySequence(tr("Ctrl+R")), QString(),
+    measureAct = makeAction(this, tr("&Measure Region"), QKeySequence(tr("Ctrl+R")),
+                            QStringLiteral(":/images/region.png"),
                             tr("Dragging draws a region whose mean, SD and SNR each view shows"));
     measureAct->setCheckable(true);
     connect(measureAct, &QAction::toggled, this, &MainWindow::setMeasureRegion);

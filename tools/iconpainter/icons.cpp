@@ -20,6 +20,7 @@ const QColor activationYellow(255, 215, 40);
 const QColor brainPink(236, 190, 186);
 const QColor brainDark(160, 90, 90);
 const QColor playGreen(40, 160, 70);
+const QColor regionYellow(255, 255, 0); // the colour the views draw a region in
 
 QPen pen(const QColor &c, qreal width = 1.0)
 {
@@ -110,6 +111,18 @@ void paintFollow(QPainter &p)
     p.setPen(Qt::NoPen);
     p.setBrush(accent);
     p.drawPolygon(QPolygonF{{8.5, 12}, {5, 9}, {5, 15}});
+}
+
+void paintRegion(QPainter &p)
+{
+    // a region drawn on a head slice, as the views show it
+    miniImage(p, QRectF(0.5, 0.5, 15, 15), 30);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(170, 170, 170));
+    p.drawEllipse(QRectF(2.5, 1.5, 11, 13));
+    p.setPen(pen(regionYellow, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(5.5, 5.5, 5, 5));
 }
 
 void paintCopy(QPainter &p)
@@ -254,6 +267,7 @@ QList<IconDrawing> actionIcons()
         {QStringLiteral("open.png"), paintOpen},
         {QStringLiteral("levwid.png"), paintLevelWidth},
         {QStringLiteral("follow.png"), paintFollow},
+        {QStringLiteral("region.png"), paintRegion},
         {QStringLiteral("copy.png"), paintCopy},
         {QStringLiteral("copyValues.png"), paintCopyValues},
         {QStringLiteral("newwin.png"), paintNewWindow},
