@@ -53,6 +53,10 @@ void EchoTimeSweep::advance(double now)
     }
     // A negative echo time would ask the signal model for the T2 map.
     echoTime = std::max(elapsed, 0.0) * animSpeed;
+    // A longer Tr chosen during the cycle lengthens it; beyond its own Tr the cycle
+    // shows the new one, since no echo can come after the next excitation.
+    if (echoTime > repetitionTime)
+        repetitionTime = nextTr;
 }
 
 void EchoTimeSweep::pause(double now)

@@ -4,7 +4,8 @@
 // The timing of an echo-time animation, kept free of widgets and clocks: every
 // instant is passed in, in milliseconds. The echo time runs from 0 up to Tr once
 // per cycle, speed times as fast as real time; a Tr chosen during a cycle is taken
-// over when the cycle ends.
+// over when the cycle ends, or when the echo time passes the cycle's own Tr (a
+// longer Tr lengthens the running cycle).
 class EchoTimeSweep
 {
 public:
@@ -27,8 +28,8 @@ public:
     void chooseSpeed(int index);
 
     // Brings the echo time to now: whole cycles that ended meanwhile are skipped
-    // (the pending Tr becomes the Tr when any ended), then te = elapsed time of the
-    // current cycle times the speed.
+    // (the pending Tr becomes the Tr when any ended, or when te passes the Tr), then
+    // te = elapsed time of the current cycle times the speed.
     void advance(double now);
 
     // Freezes the sweep at now; resume() continues from the frozen echo time by

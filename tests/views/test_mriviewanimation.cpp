@@ -108,9 +108,12 @@ private slots:
         tick(400);
         view->animationControls()->trSlider->setValue(1000);
         QCOMPARE(view->animationControls()->trValue->text(), QStringLiteral("1000"));
-        // The new Tr takes effect when the cycle ends, measured against 1000 ms.
-        tick(200);
-        checkTiming(600, 500);
+        // The cycle now runs to 1000 ms. Up to the old Tr it keeps that Tr; beyond, no
+        // echo can come after the next excitation, so the picture takes the new one.
+        tick(50);
+        checkTiming(450, 500);
+        tick(150);
+        checkTiming(600, 1000);
         tick(500);
         checkTiming(100, 1000);
 
