@@ -202,6 +202,8 @@ void MainWindow::setupMriViews()
     separatorAct = new QAction(this);
     separatorAct->setSeparator(true);
     connect(windowMenu, &QMenu::aboutToShow, this, &MainWindow::updateWindowMenu);
+    // Filled now as well, so that its commands' keys work before it is first opened.
+    updateWindowMenu();
 
     state.selectedPixel = QPoint(-1, -1);
 }

@@ -430,6 +430,11 @@ void MainWindowTest::windowMenuListsActivatesAndClosesSubWindows()
              (QStringList{"&New recording", "&Animation", "&Hydrogen density", "T&1", "T&2", preText}));
     for (int i = 0; i < 11; ++i)
         command(window, i % 2 ? "T&1" : "T&2")->trigger();
+    // The window commands' keys work before the menu is first opened.
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(&window, Qt::Key_F6, Qt::ControlModifier);
+    QCOMPARE(window.activeView(), window.mdiViews().first());
+    window.documentArea()->activatePreviousSubWindow();
     QStringList expected = windowCommands + QStringList{"|", "&1 Te=40 / Tr=500"};
     for (int i = 2; i <= 12; ++i)
         expected.append((i <= 9 ? QStringLiteral("&%1") : QStringLiteral("%1")).arg(i) + (i % 2 ? " T1" : " T2"));
