@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 const char *const niftiFilter = QT_TRANSLATE_NOOP("ImportNifti", "NIfTI volumes (*.nii *.nii.gz)");
@@ -137,7 +139,15 @@ void ImportNifti::axisChanged()
     const QSignalBlocker quiet(sliceSlider);
     sliceSlider->setRange(0, int(count - 1));
     sliceSlider->setValue(int(count / 2));
+    // Room for the widest number, so that the slider keeps its length while it moves.
+    const int widest = sliceLabel->fontMetrics().horizontalAdvance(sliceText(int(count - 1)));
+    sliceLabel->setMinimumWidth(std::max(sliceLabel->minimumWidth(), widest));
     showSlice();
+}
+
+QString ImportNifti::sliceText(int index) const
+{
+    return tr("Slice %1 (0 to %2)").arg(index).arg(sliceSlider->maximum());
 }
 
 void ImportNifti::showSlice()
@@ -145,7 +155,7 @@ void ImportNifti::showSlice()
     if (!volumesRead)
         return;
     const int index = sliceSlider->value();
-    sliceLabel->setText(tr("Slice %1 (0 to %2)").arg(index).arg(sliceSlider->maximum()));
+    sliceLabel->setText(sliceText(index));
     QString error;
     if (!importer.makeCase(chosenAxis(), index, shown, &error)) {
         showMessage(error);

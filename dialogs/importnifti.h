@@ -39,6 +39,7 @@ private:
     void sourceChanged(int page);
     void axisChanged();
     void showSlice();
+    QString sliceText(int index) const;
     void saveAs();
     ImportOptions formOptions() const;
     // The name of the first volume the chosen source needs whose field is empty.
